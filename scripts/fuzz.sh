@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each one briefly from its
+# seed corpus. Any crash fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${FUZZ_SECONDS:-30}
+build=build/fuzz
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DQUESTOES_FUZZ=ON -DQUESTOES_TESTS=OFF -DQUESTOES_BENCH=OFF >/dev/null
+fuzzers=$(find . -path ./build -prune -o -path '*/fuzz/*_fuzz.cpp' -print | sed 's|.*/||; s|\.cpp$||' | sort)
+[ -n "$fuzzers" ] || exit 0
+# shellcheck disable=SC2086
+cmake --build "$build" -j "$(nproc)" --target $fuzzers
+for f in $fuzzers; do
+  exe=$(find "$build" -type f -name "$f" -perm -u+x | head -n 1)
+  src=$(find . -path ./build -prune -o -name "$f.cpp" -print | head -n 1)
+  corpus=$(mktemp -d)
+  seeds="$(dirname "$src")/corpus/${f%_fuzz}"
+  [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+  echo "fuzz: $f for ${seconds}s"
+  "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" >"$build/$f.log" 2>&1 \
+    || { tail -n 60 "$build/$f.log"; echo "fuzz: $f failed" >&2; exit 1; }
+  rm -rf "$corpus"
+done

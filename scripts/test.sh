@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+# With CI=true the build treats warnings as errors and uses the sanitizers,
+# and the fuzz targets are built with clang and run for a short while.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+ci=0
+[ "${CI:-}" = true ] && ci=1
+QUESTOES_FUZZ=$ci scripts/setup.sh
+
+jobs=$(nproc)
+if [ $ci = 1 ]; then
+  build=build/ci
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DQUESTOES_WERROR=ON -DQUESTOES_SANITIZE=ON -DQUESTOES_BENCH=ON >/dev/null
+else
+  build=build/test
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" -j "$jobs"
+ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 300
+
+if [ $ci = 1 ]; then
+  scripts/fuzz.sh
+fi
