@@ -6,15 +6,14 @@
 // loop, a read of unrelated bytes or a huge allocation.
 #include "report/rp_page_list.h"
 
+#include "platform/clock.h"
 #include "platform/exceptions.h"
+#include "platform/graphics/metafile.h"
 #include "report/rp_compress.h"
 
-#include <QDate>
-#include <QDateTime>
 #include <QDir>
 #include <QMutexLocker>
 #include <QSaveFile>
-#include <QTime>
 #include <QtEndian>
 
 #include <cstring>
@@ -44,7 +43,8 @@ constexpr qint64 kSaveBlockSize = 10240;
     throw Exception(QStringLiteral("Metafile is not valid"));
 }
 
-// Checks the header of a metafile and returns the length it gives itself.
+// Checks the header of a metafile as far as the record layout needs it and
+// returns the length it gives itself; the metafile checks the rest.
 qint64 MetafileLength(const char* header) {
     if (qFromLittleEndian<quint32>(header + kEmfSignatureOffset) != kEmfSignature) {
         ThrowInvalidMetafile();
@@ -74,12 +74,6 @@ QByteArray ReadMetafile(TRpStream& stream, qint64 room) {
 }
 
 } // namespace
-
-double RpNowAsDateTime() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const qint64 days = QDate(1899, 12, 30).daysTo(now.date());
-    return static_cast<double>(days) + now.time().msecsSinceStartOfDay() / 86400000.0;
-}
 
 QByteArray TRpFileHeader::Encode() const {
     QByteArray bytes(kLength, '\0');
@@ -177,7 +171,7 @@ void TRpPageList::Clear() {
 void TRpPageList::WriteHeader(bool compression) {
     TRpFileHeader header;
     header.PageCount = pageCount_;
-    header.Time = RpNowAsDateTime();
+    header.Time = Now();
     header.Compression = compression;
     const QByteArray bytes = header.Encode();
     stream_->Seek(0, soFromBeginning);
@@ -185,11 +179,21 @@ void TRpPageList::WriteHeader(bool compression) {
     header_ = header;
 }
 
+void TRpPageList::AddPage(const TMetafile& page) {
+    AddRecord(page.Data());
+}
+
 void TRpPageList::AddPageData(const QByteArray& metafile) {
     if (metafile.size() < kEmfHeaderSize ||
         MetafileLength(metafile.constData()) != metafile.size()) {
         ThrowInvalidMetafile();
     }
+    TMetafile check;
+    check.LoadFromData(metafile);
+    AddRecord(metafile);
+}
+
+void TRpPageList::AddRecord(const QByteArray& metafile) {
     QMutexLocker locker(&lock_);
     if (!stream_) {
         stream_ = std::make_unique<TRpStream>();
@@ -372,6 +376,10 @@ QByteArray TRpPageList::ReadPageData(int n, TRpPageRecord* record) {
     if (stream.Position() != dataEnd || stream.ReadInt32() != start) {
         ThrowReadError();
     }
+    // The metafile's own checks (record type, header size) come on top of
+    // the signature and length the layout needs.
+    TMetafile check;
+    check.LoadFromData(data);
     if (record) {
         record->PageNumber = number;
         record->Offset = start;
@@ -392,6 +400,16 @@ std::optional<QByteArray> TRpPageList::GetPageData(int n, TRpPageRecord* record)
     return ReadPageData(n, record);
 }
 
+std::unique_ptr<TMetafile> TRpPageList::GetPage(int n) {
+    std::optional<QByteArray> data = GetPageData(n);
+    if (!data) {
+        return nullptr;
+    }
+    auto page = std::make_unique<TMetafile>();
+    page->LoadFromData(*data);
+    return page;
+}
+
 void TRpPageList::SaveToFile(const QString& fileName) {
     QMutexLocker locker(&lock_);
     const auto cannotCreate = [&fileName](const QString& reason) {
@@ -410,7 +428,7 @@ void TRpPageList::SaveToFile(const QString& fileName) {
     } else {
         // Nothing generated yet: an empty report, which opens again as one.
         TRpFileHeader header;
-        header.Time = RpNowAsDateTime();
+        header.Time = Now();
         header.Compression = compression_;
         file.write(header.Encode());
     }

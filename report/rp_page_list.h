@@ -22,6 +22,8 @@
 #include <memory>
 #include <optional>
 
+class TMetafile;
+
 // The header fields of a saved-report file, as read (an older 124-byte header
 // is converted to these fields) or as last written.
 struct TRpFileHeader {
@@ -75,12 +77,18 @@ public:
     // its header and its last record. On failure the list is unchanged.
     void LoadFromStream(std::unique_ptr<TRpStream> stream);
 
-    // Adds a finished page given as the bytes of an enhanced metafile; the
-    // caller keeps its metafile. Makes a stream first if none is attached.
-    // Throws Exception("Metafile is not valid") for bytes that are not one.
+    // Adds a finished page; the caller keeps and frees its metafile. Makes a
+    // stream first if none is attached. On failure nothing is added.
+    void AddPage(const TMetafile& page);
+    // The same for a page given as the bytes of an enhanced metafile; throws
+    // Exception("Metafile is not valid") for bytes that are not one.
     void AddPageData(const QByteArray& metafile);
     // Writes the header again with the final page count and the current time.
     void Finish();
+    // Page n (1-based) as a new metafile that the caller frees; none outside
+    // 1..PageCount(). Throws Exception("Stream read error") for a damaged
+    // store and Exception("Metafile is not valid") for a page that is not one.
+    std::unique_ptr<TMetafile> GetPage(int n);
     // Page n as the bytes of its metafile (decompressed); none outside
     // 1..PageCount(). Fills *record, when given, with where the record lies.
     std::optional<QByteArray> GetPageData(int n, TRpPageRecord* record = nullptr);
@@ -105,6 +113,7 @@ private:
     void SeekToPage(int n);
     void SeekToLastRecord();
     QByteArray ReadPageData(int n, TRpPageRecord* record);
+    void AddRecord(const QByteArray& metafile);
 
     mutable QMutex lock_;
     int pageCount_ = 0;
@@ -116,6 +125,3 @@ private:
 // Reads the header at the start of the stream, with the layout chosen by the
 // probe at offset 173. Throws Exception("Stream read error").
 TRpFileHeader ReadRpFileHeader(TRpStream& stream);
-
-// The current local time as days since 30 December 1899.
-double RpNowAsDateTime();

@@ -2,11 +2,11 @@
 #include "report/rp_stream.h"
 
 #include "platform/exceptions.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMutexLocker>
-#include <QTemporaryFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -45,8 +45,12 @@ std::unique_ptr<TRpStream> TRpStream::OpenFile(const QString& fileName) {
 
 TRpStream::~TRpStream() {
     QMutexLocker locker(&lock_);
-    // A temporary file is a QTemporaryFile, which deletes itself when
-    // destroyed; an opened saved file is a plain QFile and stays.
+    if (file_ && temporary_) {
+        const QString name = file_->fileName();
+        file_.reset();
+        QFile::remove(name);
+    }
+    // An opened saved file is only closed.
     file_.reset();
 }
 
@@ -123,21 +127,19 @@ qint64 TRpStream::writeData(const char* data, qint64 maxSize) {
 }
 
 void TRpStream::MoveToFile() {
-    // The user's temporary directory is $TMPDIR, else /tmp. (QDir::tempPath()
-    // would turn a missing $TMPDIR into the current directory.)
-    QString dir = qEnvironmentVariable("TMPDIR");
-    if (dir.isEmpty()) {
-        dir = QStringLiteral("/tmp");
-    }
-    auto file = std::make_unique<QTemporaryFile>(dir + QStringLiteral("/RPPXXXXXX"));
     // If the temporary file cannot be made or filled, the bytes stay in
     // memory, where nothing is lost; the reason is kept for SpillError().
-    if (!file->open()) {
-        spillError_ = file->errorString();
+    const QString name = CreateTempFile(QStringLiteral("RPP"));
+    if (name.isEmpty()) {
+        spillError_ = LastFileError();
         return;
     }
-    if (file->write(buffer_) != buffer_.size() || !file->flush() || !file->seek(bufferPos_)) {
+    auto file = std::make_unique<QFile>(name);
+    if (!file->open(QIODevice::ReadWrite) || file->write(buffer_) != buffer_.size() ||
+        !file->flush() || !file->seek(bufferPos_)) {
         spillError_ = file->errorString();
+        file.reset();
+        QFile::remove(name);
         return;
     }
     file_ = std::move(file);

@@ -3,7 +3,9 @@
 // locks.
 #include "report/rp_page_list.h"
 
+#include "platform/clock.h"
 #include "platform/exceptions.h"
+#include "platform/graphics/metafile.h"
 #include "report/rp_compress.h"
 #include "report/tests/rp_test_support.h"
 
@@ -60,10 +62,14 @@ void Fill(TRpPageList& list, const std::vector<QByteArray>& pages) {
     list.Finish();
 }
 
-// Days since 30 December 1899, computed apart from the store's own clock.
-double DaysSince1899(const QDateTime& t) {
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0)).msecsTo(t) / 86400000.0;
-}
+// Holds the program's clock at a fixed time for the life of the object.
+class ScopedTestClock {
+public:
+    explicit ScopedTestClock(TDateTime t) { SetTestClock(t); }
+    ~ScopedTestClock() { ClearTestClock(); }
+    ScopedTestClock(const ScopedTestClock&) = delete;
+    ScopedTestClock& operator=(const ScopedTestClock&) = delete;
+};
 
 TEST(RpPageList, StartsEmptyWithoutCompressionOrStream) {
     TRpPageList list;
@@ -76,10 +82,10 @@ TEST(RpPageList, StartsEmptyWithoutCompressionOrStream) {
 TEST(RpPageList, OnePageReportMakesAFileOfHeaderRecordAndMetafile) {
     rptest::ScopedTempDir tmp;
     const QByteArray emf = MakeEmf(1123, 794, 500);
-    const double before = DaysSince1899(QDateTime::currentDateTime());
+    // 8 December 2026, 18:00 local time.
+    ScopedTestClock clock(46364.75);
     TRpPageList list;
     Fill(list, {emf});
-    const double after = DaysSince1899(QDateTime::currentDateTime());
     const QString name = tmp.File("one.rpp");
     list.SaveToFile(name);
 
@@ -90,8 +96,7 @@ TEST(RpPageList, OnePageReportMakesAFileOfHeaderRecordAndMetafile) {
     EXPECT_EQ(GetI32(file, 8), 1);
     double time = 0;
     memcpy(&time, file.constData() + 16, 8);
-    EXPECT_GE(time, before - 1e-6);
-    EXPECT_LE(time, after + 1e-6);
+    EXPECT_EQ(time, 46364.75);
     EXPECT_EQ(file[25], '\0');
     EXPECT_EQ(file.mid(4, 4), QByteArray(4, '\0'));
     EXPECT_EQ(file.mid(26, 102), QByteArray(102, '\0'));
@@ -99,6 +104,39 @@ TEST(RpPageList, OnePageReportMakesAFileOfHeaderRecordAndMetafile) {
     EXPECT_EQ(GetI32(file, 132), file.size());
     EXPECT_EQ(file.mid(136, emf.size()), emf);
     EXPECT_EQ(GetI32(file, file.size() - 4), 128);
+}
+
+TEST(RpPageList, MetafilePagesComeBackAsNewMetafiles) {
+    TMetafile first;
+    first.LoadFromData(MakeEmf(1123, 794, 1000, 1));
+    TMetafile second;
+    second.LoadFromData(MakeEmf(794, 1123, 3000, 2));
+    for (bool compressed : {false, true}) {
+        TRpPageList list;
+        list.SetCompression(compressed);
+        list.CreateStream();
+        list.AddPage(first);
+        list.AddPage(second);
+        list.Finish();
+        std::unique_ptr<TMetafile> page = list.GetPage(2);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->Data(), second.Data());
+        EXPECT_EQ(page->Width(), second.Width());
+        EXPECT_EQ(page->Height(), second.Height());
+        EXPECT_EQ(list.GetPage(1)->Data(), first.Data());
+        EXPECT_EQ(list.GetPage(3), nullptr);
+    }
+}
+
+TEST(RpPageList, HeaderTimeIsThatOfTheFinish) {
+    ScopedTestClock clock(46000.0);
+    TRpPageList list;
+    list.CreateStream();
+    list.AddPageData(MakeEmf(10, 10));
+    EXPECT_EQ(list.Header().Time, 46000.0);
+    AdvanceTestClock(MSecsPerDay / 2);
+    list.Finish();
+    EXPECT_EQ(list.Header().Time, 46000.5);
 }
 
 TEST(RpPageList, UnfinishedStoreHeaderCountsOnePageUntilFinish) {

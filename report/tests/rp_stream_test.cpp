@@ -59,20 +59,6 @@ TEST(RpStream, PassingTheLimitMovesTheBytesToAnRppFileThatIsDeletedWithTheStream
     EXPECT_TRUE(tmp.Entries().isEmpty());
 }
 
-TEST(RpStream, WithoutAUsableTemporaryDirectoryTheBytesStayInMemory) {
-    rptest::ScopedTempDir tmp;
-    qputenv("TMPDIR", (tmp.Path() + "/missing").toLocal8Bit());
-    TRpStream stream(10);
-    const QByteArray data(50, 'c');
-    stream.WriteBuffer(data.constData(), data.size());
-    EXPECT_TRUE(stream.InMemory());
-    EXPECT_FALSE(stream.SpillError().isEmpty());
-    stream.Seek(0, soFromBeginning);
-    QByteArray back(50, '\0');
-    stream.ReadBuffer(back.data(), 50);
-    EXPECT_EQ(back, data);
-}
-
 TEST(RpStream, SeeksFromEachOrigin) {
     TRpStream stream;
     const QByteArray data("0123456789");
