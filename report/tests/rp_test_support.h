@@ -45,8 +45,9 @@ inline QByteArray MakeEmf(int width, int height, int payloadSize = 0, quint32 se
     PutI32(emf, 4, 88); // record size
     PutI32(emf, 16, width - 1);
     PutI32(emf, 20, height - 1);
-    PutI32(emf, 32, width * 26);
-    PutI32(emf, 36, height * 26);
+    // The frame in hundredths of a millimetre at 96 pixels per inch.
+    PutI32(emf, 32, (width * 2540 + 48) / 96);
+    PutI32(emf, 36, (height * 2540 + 48) / 96);
     PutI32(emf, 40, 0x464D4520); // " EMF"
     PutI32(emf, 44, 0x10000);
     PutI32(emf, 52, payloadSize > 0 ? 3 : 2);
