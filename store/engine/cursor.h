@@ -42,8 +42,7 @@ public:
     void SetToBookMark(const void* bookmark);
 
     void InitRecord(void* buf) const;
-    void GetField(uint16_t field, const void* buf, void* dest, size_t cbDest,
-                  int16_t* blank) const;
+    void GetField(uint16_t field, const void* buf, void* dest, size_t cbDest, int16_t* blank) const;
     void PutField(uint16_t field, void* buf, const void* src) const;
 
     void Insert(DbeLockType lock, void* buf);

@@ -10,7 +10,9 @@ namespace {
 constexpr int64_t kTableLockOffset = int64_t(1) << 62;
 } // namespace
 
-TRecordLocks::~TRecordLocks() { Close(); }
+TRecordLocks::~TRecordLocks() {
+    Close();
+}
 
 bool TRecordLocks::Open(const std::string& path, bool forWriting) {
     Close();

@@ -11,8 +11,8 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <random>
@@ -234,9 +234,9 @@ TTableSchema ReadSchema(sqlite3* db, const std::string& path) {
 }
 
 void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
-    if (!desc.szTblName || !*desc.szTblName || std::string_view(desc.szTblName).find('/') !=
-                                                     std::string_view::npos ||
-        desc.iFields == 0 || desc.iFields > 255 || !desc.pFields || desc.iKeyField > desc.iFields ||
+    if (!desc.szTblName || !*desc.szTblName ||
+        std::string_view(desc.szTblName).find('/') != std::string_view::npos || desc.iFields == 0 ||
+        desc.iFields > 255 || !desc.pFields || desc.iKeyField > desc.iFields ||
         desc.iIndexField > desc.iFields)
         throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid table description"});
     std::string name = desc.szTblName;
@@ -388,9 +388,9 @@ void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
             RemoveQuietly(temp);
             if (err == EEXIST)
                 throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + final.string()});
-            throw TEngineError(err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
-                               {"Table: " + final.string(), std::string("Detail: ") +
-                                                                std::strerror(err)});
+            throw TEngineError(
+                err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
+                {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
         }
     }
     SyncPath(dir, true);
@@ -467,9 +467,9 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
 
     TDb src(OpenConnection(path, true));
     sqlite3* rawDest = nullptr;
-    int rc = sqlite3_open_v2(temp.c_str(), &rawDest,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(temp.c_str(), &rawDest,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     TDb dest(rawDest);
     auto fail = [&](int code, sqlite3* db) {
         dest.reset();
@@ -505,9 +505,9 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
     if (::rename(temp.c_str(), final.c_str()) != 0) {
         int err = errno;
         RemoveQuietly(temp);
-        throw TEngineError(err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
-                           {"Table: " + final.string(), std::string("Detail: ") +
-                                                            std::strerror(err)});
+        throw TEngineError(
+            err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
+            {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
     }
     SyncPath(destDir, true);
 }
