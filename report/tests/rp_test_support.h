@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -25,8 +26,14 @@ inline void PutI32(QByteArray& b, qsizetype at, qint32 v) {
 inline void PutF64(QByteArray& b, qsizetype at, double v) {
     qToLittleEndian(v, reinterpret_cast<uchar*>(b.data()) + at);
 }
+// 0 when the bytes do not reach that far.
 inline qint32 GetI32(const QByteArray& b, qsizetype at) {
-    return qFromLittleEndian<qint32>(reinterpret_cast<const uchar*>(b.constData()) + at);
+    if (at < 0 || at + 4 > b.size()) {
+        return 0;
+    }
+    qint32 v = 0;
+    std::memcpy(&v, b.constData() + at, 4);
+    return qFromLittleEndian(v);
 }
 inline void AppendI32(QByteArray& b, qint32 v) {
     b.append(4, '\0');
