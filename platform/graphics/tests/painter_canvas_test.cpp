@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 
 namespace {
@@ -192,6 +194,7 @@ struct AlignCase {
     unsigned Align;
     int ExpectLeft; // in terms of x and width: 0 = x, 1 = x - w, 2 = x - w/2
     int ExpectTop;  // 0 = y, 1 = y - h, 2 = y - ascent
+    friend void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class TextAlignment : public ::testing::TestWithParam<AlignCase> {};
