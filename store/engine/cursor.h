@@ -1,0 +1,110 @@
+// TCursor: an open table with a position. The position is before the first
+// record, after the last, on a record, or in a gap; a record or gap point is
+// the pair (order value, row id), so that neighbours are found by one indexed
+// lookup and a step costs the same whatever the table's size. The sequence
+// number follows the steps (+1, -1) and is counted afresh only after a jump.
+// A cursor holds no SQLite statement or transaction open between calls
+// (except inside a batch), so other processes can use the file at any time.
+#pragma once
+
+#include "store/engine/dbengine.h"
+#include "store/engine/record_locks.h"
+#include "store/engine/table_file.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class TCursor {
+public:
+    // Opens `path` (the table file). Throws TEngineError.
+    TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeShareMode shareMode,
+            const std::vector<std::string>& passwords, const std::string& indexName);
+    TCursor(const TCursor&) = delete;
+    TCursor& operator=(const TCursor&) = delete;
+    ~TCursor();
+
+    void GetProps(DbeCurProps& props) const;
+    void GetFieldDescs(DbeFldDesc* descs) const;
+    const TTableSchema& Schema() const { return schema_; }
+    const std::string& Path() const { return path_; }
+
+    void SetToBegin();
+    void SetToEnd();
+    void GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props);
+    void GetNext(DbeLockType lock, void* buf, DbeRecProps* props);
+    void GetPrior(DbeLockType lock, void* buf, DbeRecProps* props);
+    void GetBookMark(void* bookmark) const;
+    void SetToBookMark(const void* bookmark);
+
+    void InitRecord(void* buf) const;
+    void GetField(uint16_t field, const void* buf, void* dest, size_t cbDest, int16_t* blank) const;
+    void PutField(uint16_t field, void* buf, const void* src) const;
+
+    void Insert(DbeLockType lock, void* buf);
+    void Modify(const void* buf, bool freeLock);
+    void Delete();
+    void ReleaseLock(bool all);
+    void MakeGap();
+    uint32_t Count();
+
+    void BeginBatch();
+    void CommitBatch();
+    void RollbackBatch();
+
+    static constexpr uint16_t kBookMarkSize = 24;
+
+private:
+    enum class EPos { Begin, End, On, Gap };
+    struct TKey {
+        int Type = 0; // SQLite type of the order value
+        int64_t Int = 0;
+        double Real = 0;
+        std::string Text;
+    };
+    struct TStmtDeleter {
+        void operator()(sqlite3_stmt* s) const;
+    };
+    using TStmt = std::unique_ptr<sqlite3_stmt, TStmtDeleter>;
+
+    TStmt Prepare(const std::string& sql);
+    void BindKey(sqlite3_stmt* stmt, const TKey& key, int64_t rowid) const;
+    // Steps `stmt` (already bound); on a row takes the position from it and
+    // fills `buf`. Always resets the statement.
+    bool Fetch(sqlite3_stmt* stmt, void* buf);
+    void RefreshKey();
+    void Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props);
+    void FillProps(DbeRecProps* props);
+    int64_t CountBefore(const TKey& key, int64_t rowid);
+    void CheckBuffer(const void* buf) const;
+    void CheckWritable() const;
+    void CheckLockFree(int64_t rowid);
+    double OrderForInsert();
+    void Renumber();
+    void BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) const;
+    [[noreturn]] void Fail(DbeResult code, std::string detail = {}) const;
+    void Exec(const char* sql);
+
+    std::string name_;
+    std::string path_;
+    bool readOnly_ = false;
+    bool exclusive_ = false;
+    TTableSchema schema_;
+    uint16_t orderField_ = 0; // field the cursor orders by, 0 = row id / stored order
+    bool rowidOrder_ = false;
+    sqlite3* db_ = nullptr;
+    TRecordLocks locks_;
+
+    EPos pos_ = EPos::Begin;
+    TKey key_;
+    int64_t rowid_ = 0;
+    bool seqKnown_ = true;
+    int64_t seq_ = 0; // On: its number; Gap: the number of the record after it
+
+    TStmt first_, last_, after_, atOrAfter_, before_, byRowid_, count_, countBefore_;
+    TStmt insert_, update_, delete_, maxAutoinc_;
+};

@@ -1,0 +1,513 @@
+// Creating, opening, checking and copying table files. Every change to a
+// file goes through SQLite with the rollback journal and synchronous=FULL, so
+// a posted change is on disk when the call returns and a crash at any moment
+// leaves either the old or the new state.
+#include "store/engine/table_file.h"
+
+#include "store/engine/engine_error.h"
+#include "store/engine/password_hash.h"
+#include "store/engine/path_names.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <random>
+#include <set>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kFormat = "questoes-dbengine";
+constexpr int kFormatVersion = 1;
+constexpr int kBusyTimeoutMs = 5000;
+
+struct TStmtDeleter {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using TStmt = std::unique_ptr<sqlite3_stmt, TStmtDeleter>;
+
+struct TDbDeleter {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using TDb = std::unique_ptr<sqlite3, TDbDeleter>;
+
+TStmt Prepare(sqlite3* db, const std::string& sql, const std::string& path) {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK)
+        ThrowSqlite(rc, db, path);
+    return TStmt(stmt);
+}
+
+void Exec(sqlite3* db, const std::string& sql, const std::string& path) {
+    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        ThrowSqlite(rc, db, path);
+}
+
+std::string ColumnText(sqlite3_stmt* s, int col) {
+    const unsigned char* t = sqlite3_column_text(s, col);
+    return t ? std::string(reinterpret_cast<const char*>(t), size_t(sqlite3_column_bytes(s, col)))
+             : std::string();
+}
+
+bool ValidFieldName(std::string_view name) {
+    if (name.empty() || name.size() > DBE_MAXNAMELEN)
+        return false;
+    for (char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '_'))
+            return false;
+    return NamesMatch(name, "dbe_order") == false && NamesMatch(name, "rowid") == false;
+}
+
+std::string RandomSuffix() {
+    std::random_device rd;
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::string s;
+    for (int i = 0; i < 10; ++i)
+        s += digits[rd() % 36];
+    return s;
+}
+
+void SyncPath(const fs::path& p, bool directory) {
+    int fd = ::open(p.c_str(), (directory ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+void RemoveQuietly(const fs::path& p) {
+    std::error_code ec;
+    fs::remove(p, ec);
+}
+
+} // namespace
+
+std::string QuoteName(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+bool TTableSchema::RowidKey() const {
+    if (KeyField == 0 || KeyField > Fields.size())
+        return false;
+    uint16_t t = Fields[KeyField - 1].Type;
+    return t == DBE_FLD_AUTOINC || t == DBE_FLD_INTEGER;
+}
+
+bool TTableSchema::ComputeLayout() {
+    uint32_t offset = kRecordHeader;
+    for (TFieldInfo& f : Fields) {
+        f.Offset = uint16_t(offset);
+        f.Len = f.Type == DBE_FLD_STRING ? uint16_t(4 * f.Size + 1) : uint16_t(4);
+        offset += 1u + (f.Type == DBE_FLD_STRING ? f.Len : 8u);
+        if (offset > 0xFFFF)
+            return false;
+    }
+    RecordSize = uint16_t(offset);
+    return true;
+}
+
+std::optional<fs::path> FindFileIgnoringCase(const fs::path& dir, std::string_view name) {
+    std::error_code ec;
+    fs::path exact = dir / std::string(name);
+    if (fs::exists(exact, ec))
+        return exact;
+    std::optional<std::string> best;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string candidate = it->path().filename().string();
+        if (NamesMatch(candidate, name) && (!best || candidate < *best))
+            best = candidate;
+    }
+    if (!best)
+        return std::nullopt;
+    return dir / *best;
+}
+
+bool IsReadOnlyFile(const fs::path& file) {
+    struct stat st = {};
+    if (::stat(file.c_str(), &st) != 0)
+        return false;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return true;
+    if (::access(file.c_str(), W_OK) != 0)
+        return true;
+    struct statvfs vfs = {};
+    if (::statvfs(file.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY))
+        return true;
+    // The rollback journal is written beside the table.
+    fs::path dir = file.parent_path();
+    return ::access(dir.empty() ? "." : dir.c_str(), W_OK) != 0;
+}
+
+sqlite3* OpenConnection(const std::string& path, bool readOnly) {
+    sqlite3* db = nullptr;
+    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        TDb guard(db);
+        ThrowSqlite(rc, db, path);
+    }
+    TDb guard(db);
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    // Defensive settings: the file may come from anywhere.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    Exec(db, "PRAGMA synchronous=FULL", path);
+    return guard.release();
+}
+
+TTableSchema ReadSchema(sqlite3* db, const std::string& path) {
+    TTableSchema schema;
+    std::string format;
+    int version = 0;
+    {
+        TStmt meta = Prepare(db, "SELECT name, value FROM dbe_meta", path);
+        int rc;
+        while ((rc = sqlite3_step(meta.get())) == SQLITE_ROW) {
+            std::string name = ColumnText(meta.get(), 0);
+            if (name == "format")
+                format = ColumnText(meta.get(), 1);
+            else if (name == "version")
+                version = sqlite3_column_int(meta.get(), 1);
+            else if (name == "key_field")
+                schema.KeyField = uint16_t(sqlite3_column_int(meta.get(), 1));
+            else if (name == "index_field")
+                schema.IndexField = uint16_t(sqlite3_column_int(meta.get(), 1));
+            else if (name == "password_salt")
+                schema.PasswordSalt = ColumnText(meta.get(), 1);
+            else if (name == "password_hash")
+                schema.PasswordHash = ColumnText(meta.get(), 1);
+        }
+        if (rc != SQLITE_DONE)
+            ThrowSqlite(rc, db, path);
+    }
+    if (format != kFormat || version != kFormatVersion)
+        throw TEngineError(DBE_ERR_NOTATABLE, {"Table: " + path});
+    TStmt fields =
+        Prepare(db, "SELECT fldnum, name, type, size FROM dbe_fields ORDER BY fldnum", path);
+    int rc;
+    int autoincs = 0;
+    while ((rc = sqlite3_step(fields.get())) == SQLITE_ROW) {
+        TFieldInfo f;
+        int num = sqlite3_column_int(fields.get(), 0);
+        f.Name = ColumnText(fields.get(), 1);
+        int type = sqlite3_column_int(fields.get(), 2);
+        int size = sqlite3_column_int(fields.get(), 3);
+        bool typeOk = type == DBE_FLD_STRING || type == DBE_FLD_INTEGER || type == DBE_FLD_AUTOINC;
+        bool sizeOk = type == DBE_FLD_STRING ? size >= 1 && size <= 4000 : size == 0;
+        if (num != int(schema.Fields.size()) + 1 || !ValidFieldName(f.Name) || !typeOk || !sizeOk)
+            throw TEngineError(DBE_ERR_CORRUPT,
+                               {"Table: " + path, "Bad column definition " + std::to_string(num)});
+        autoincs += type == DBE_FLD_AUTOINC;
+        f.Type = uint16_t(type);
+        f.Size = uint16_t(size);
+        schema.Fields.push_back(f);
+    }
+    if (rc != SQLITE_DONE)
+        ThrowSqlite(rc, db, path);
+    size_t n = schema.Fields.size();
+    if (n == 0 || n > 255 || schema.KeyField > n || schema.IndexField > n || autoincs > 1 ||
+        (schema.IndexField && schema.Fields[schema.IndexField - 1].Type != DBE_FLD_STRING) ||
+        !schema.ComputeLayout())
+        throw TEngineError(DBE_ERR_CORRUPT, {"Table: " + path, "Bad table definition"});
+    return schema;
+}
+
+void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
+    if (!desc.szTblName || !*desc.szTblName ||
+        std::string_view(desc.szTblName).find('/') != std::string_view::npos || desc.iFields == 0 ||
+        desc.iFields > 255 || !desc.pFields || desc.iKeyField > desc.iFields ||
+        desc.iIndexField > desc.iFields)
+        throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid table description"});
+    std::string name = desc.szTblName;
+    if (name == "." || name == "..")
+        throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid table name: " + name});
+    TTableSchema schema;
+    std::set<std::string> seen;
+    int autoincs = 0;
+    for (uint16_t i = 0; i < desc.iFields; ++i) {
+        const DbeFieldDef& d = desc.pFields[i];
+        std::string fname(d.szName, strnlen(d.szName, sizeof d.szName));
+        std::string lower;
+        for (char c : fname)
+            lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        bool typeOk = d.iFldType == DBE_FLD_STRING || d.iFldType == DBE_FLD_INTEGER ||
+                      d.iFldType == DBE_FLD_AUTOINC;
+        if (!ValidFieldName(fname) || !seen.insert(lower).second || !typeOk ||
+            (d.iFldType == DBE_FLD_STRING && (d.iUnits1 < 1 || d.iUnits1 > 4000)))
+            throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid column definition: " + fname});
+        autoincs += d.iFldType == DBE_FLD_AUTOINC;
+        TFieldInfo f;
+        f.Name = fname;
+        f.Type = d.iFldType;
+        f.Size = d.iFldType == DBE_FLD_STRING ? d.iUnits1 : 0;
+        schema.Fields.push_back(f);
+    }
+    schema.KeyField = desc.iKeyField;
+    schema.IndexField = desc.iIndexField;
+    if (autoincs > 1 || !schema.ComputeLayout() ||
+        (schema.IndexField && schema.Fields[schema.IndexField - 1].Type != DBE_FLD_STRING))
+        throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid table definition: " + name});
+
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec))
+        throw TEngineError(DBE_ERR_DIRNOTFOUND, {"Directory: " + dir.string()});
+    if (auto existing = FindFileIgnoringCase(dir, name))
+        throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + existing->string()});
+
+    // Built under a temporary name and linked into place, so that a table of
+    // that name appears whole or not at all, and an existing one is never
+    // replaced.
+    fs::path final = dir / name;
+    fs::path temp = dir / ("." + name + ".new-" + RandomSuffix());
+    {
+        sqlite3* raw = nullptr;
+        int rc = sqlite3_open_v2(temp.c_str(), &raw,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
+        TDb db(raw);
+        if (rc != SQLITE_OK) {
+            RemoveQuietly(temp);
+            ThrowSqlite(rc, raw, final.string());
+        }
+        try {
+            std::string path = final.string();
+            Exec(raw, "PRAGMA synchronous=FULL; BEGIN", path);
+            Exec(raw,
+                 "CREATE TABLE dbe_meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID;"
+                 "CREATE TABLE dbe_fields(fldnum INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+                 " type INTEGER NOT NULL, size INTEGER NOT NULL)",
+                 path);
+            std::string cols;
+            for (size_t i = 0; i < schema.Fields.size(); ++i) {
+                const TFieldInfo& f = schema.Fields[i];
+                bool key = schema.KeyField == i + 1;
+                if (!cols.empty())
+                    cols += ", ";
+                cols += QuoteName(f.Name);
+                if (f.Type == DBE_FLD_STRING)
+                    cols += " TEXT NOT NULL DEFAULT ''";
+                else
+                    cols += " INTEGER";
+                if (key && f.Type == DBE_FLD_AUTOINC)
+                    cols += " PRIMARY KEY AUTOINCREMENT";
+                else if (key && f.Type == DBE_FLD_INTEGER)
+                    cols += " PRIMARY KEY";
+                else if (key)
+                    cols += " PRIMARY KEY";
+                else if (f.Type == DBE_FLD_AUTOINC)
+                    cols += " UNIQUE";
+            }
+            if (!schema.KeyField)
+                cols += ", dbe_order REAL NOT NULL";
+            Exec(raw, "CREATE TABLE records(" + cols + ")", path);
+            if (!schema.KeyField)
+                Exec(raw, "CREATE INDEX records_order ON records(dbe_order)", path);
+            if (schema.IndexField)
+                Exec(raw,
+                     "CREATE INDEX records_index ON records(" +
+                         QuoteName(schema.Fields[schema.IndexField - 1].Name) + ")",
+                     path);
+            TStmt meta = Prepare(raw, "INSERT INTO dbe_meta(name, value) VALUES(?1, ?2)", path);
+            auto put = [&](const char* key, const std::string& text, int number, bool isText) {
+                sqlite3_bind_text(meta.get(), 1, key, -1, SQLITE_STATIC);
+                if (isText)
+                    sqlite3_bind_text(meta.get(), 2, text.c_str(), int(text.size()),
+                                      SQLITE_TRANSIENT);
+                else
+                    sqlite3_bind_int(meta.get(), 2, number);
+                int step = sqlite3_step(meta.get());
+                sqlite3_reset(meta.get());
+                if (step != SQLITE_DONE)
+                    ThrowSqlite(step, raw, path);
+            };
+            put("format", kFormat, 0, true);
+            put("version", "", kFormatVersion, false);
+            put("table", name, 0, true);
+            put("key_field", "", schema.KeyField, false);
+            put("index_field", "", schema.IndexField, false);
+            if (desc.szPassword && *desc.szPassword) {
+                std::string salt = NewPasswordSalt();
+                put("password_salt", salt, 0, true);
+                put("password_hash", HashPassword(desc.szPassword, salt), 0, true);
+            }
+            TStmt fields = Prepare(
+                raw, "INSERT INTO dbe_fields(fldnum, name, type, size) VALUES(?1,?2,?3,?4)", path);
+            for (size_t i = 0; i < schema.Fields.size(); ++i) {
+                const TFieldInfo& f = schema.Fields[i];
+                sqlite3_bind_int(fields.get(), 1, int(i + 1));
+                sqlite3_bind_text(fields.get(), 2, f.Name.c_str(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_int(fields.get(), 3, f.Type);
+                sqlite3_bind_int(fields.get(), 4, f.Size);
+                int step = sqlite3_step(fields.get());
+                sqlite3_reset(fields.get());
+                if (step != SQLITE_DONE)
+                    ThrowSqlite(step, raw, path);
+            }
+            meta.reset();
+            fields.reset();
+            Exec(raw, "COMMIT", path);
+        } catch (...) {
+            db.reset();
+            RemoveQuietly(temp);
+            throw;
+        }
+    }
+    SyncPath(temp, false);
+    if (::link(temp.c_str(), final.c_str()) == 0) {
+        RemoveQuietly(temp);
+    } else if (errno == EEXIST) {
+        RemoveQuietly(temp);
+        throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + final.string()});
+    } else {
+        // File systems without hard links (a FAT stick): rename without
+        // replacing.
+        if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) != 0) {
+            int err = errno;
+            RemoveQuietly(temp);
+            if (err == EEXIST)
+                throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + final.string()});
+            throw TEngineError(
+                err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
+                {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
+        }
+    }
+    SyncPath(dir, true);
+}
+
+std::vector<std::string> CheckTableFile(const std::string& path) {
+    TDb db(OpenConnection(path, true));
+    std::vector<std::string> problems;
+    TTableSchema schema;
+    try {
+        schema = ReadSchema(db.get(), path);
+    } catch (const TEngineError& e) {
+        problems.push_back(ErrorText(e.Code()));
+        for (size_t i = 1; i < e.Context().size(); ++i)
+            problems.push_back(e.Context()[i]);
+        return problems;
+    }
+    {
+        TStmt check = Prepare(db.get(), "PRAGMA integrity_check", path);
+        int rc;
+        while ((rc = sqlite3_step(check.get())) == SQLITE_ROW) {
+            std::string line = ColumnText(check.get(), 0);
+            if (line != "ok")
+                problems.push_back(line);
+        }
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            problems.push_back(sqlite3_errmsg(db.get()));
+            return problems;
+        }
+    }
+    // The records table must carry a column for every field.
+    std::set<std::string> columns;
+    {
+        TStmt info = Prepare(db.get(), "PRAGMA table_info(records)", path);
+        while (sqlite3_step(info.get()) == SQLITE_ROW)
+            columns.insert(ColumnText(info.get(), 1));
+    }
+    for (const TFieldInfo& f : schema.Fields)
+        if (!columns.count(f.Name))
+            problems.push_back("Column missing from the records: " + f.Name);
+    if (!schema.KeyField && !columns.count("dbe_order"))
+        problems.push_back("Order column missing from the records");
+    if (problems.empty()) {
+        // Values that the cursor could not hand out intact.
+        for (const TFieldInfo& f : schema.Fields) {
+            std::string sql;
+            if (f.Type == DBE_FLD_STRING)
+                sql = "SELECT COUNT(*) FROM records WHERE typeof(" + QuoteName(f.Name) +
+                      ") <> 'text' OR length(" + QuoteName(f.Name) + ") > " +
+                      std::to_string(f.Size);
+            else
+                sql = "SELECT COUNT(*) FROM records WHERE typeof(" + QuoteName(f.Name) +
+                      ") NOT IN ('integer', 'null')";
+            TStmt bad = Prepare(db.get(), sql, path);
+            if (sqlite3_step(bad.get()) == SQLITE_ROW && sqlite3_column_int64(bad.get(), 0) > 0)
+                problems.push_back("Field " + f.Name + ": " +
+                                   std::to_string(sqlite3_column_int64(bad.get(), 0)) +
+                                   " value(s) of the wrong type or size");
+        }
+    }
+    return problems;
+}
+
+void CopyTableFile(const fs::path& file, const fs::path& destDir) {
+    std::string path = file.string();
+    std::error_code ec;
+    if (!fs::is_directory(destDir, ec))
+        throw TEngineError(DBE_ERR_DIRNOTFOUND, {"Directory: " + destDir.string()});
+    std::string name = file.filename().string();
+    fs::path final = destDir / name;
+    if (auto existing = FindFileIgnoringCase(destDir, name))
+        final = *existing;
+    fs::path temp = destDir / ("." + name + ".copy-" + RandomSuffix());
+
+    TDb src(OpenConnection(path, true));
+    sqlite3* rawDest = nullptr;
+    int rc =
+        sqlite3_open_v2(temp.c_str(), &rawDest,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    TDb dest(rawDest);
+    auto fail = [&](int code, sqlite3* db) {
+        dest.reset();
+        RemoveQuietly(temp);
+        RemoveQuietly(temp.string() + "-journal");
+        ThrowSqlite(code, db, final.string());
+    };
+    if (rc != SQLITE_OK)
+        fail(rc, rawDest);
+    sqlite3_exec(rawDest, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    sqlite3_backup* backup = sqlite3_backup_init(rawDest, "main", src.get(), "main");
+    if (!backup)
+        fail(sqlite3_errcode(rawDest), rawDest);
+    // One step copies every page under a single read transaction, so the copy
+    // is a snapshot even while other processes post changes; a writer that
+    // holds the file makes us wait a little and try again.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < deadline);
+    int finish = sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        fail(rc == SQLITE_OK ? finish : rc, src.get());
+    if (finish != SQLITE_OK)
+        fail(finish, rawDest);
+    dest.reset();
+    SyncPath(temp, false);
+    // A stale journal beside the file we replace belongs to the old file.
+    RemoveQuietly(final.string() + "-journal");
+    if (::rename(temp.c_str(), final.c_str()) != 0) {
+        int err = errno;
+        RemoveQuietly(temp);
+        throw TEngineError(
+            err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
+            {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
+    }
+    SyncPath(destDir, true);
+}

@@ -1,0 +1,66 @@
+// UTF-8 validation and cutting by characters.
+#include "store/engine/utf8_text.h"
+
+namespace {
+
+// Length of the sequence starting at text[i], or 0 when it is malformed.
+size_t SequenceLength(std::string_view text, size_t i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char c = byte(i);
+    if (c < 0x80)
+        return 1;
+    size_t n;
+    unsigned min;
+    unsigned cp;
+    if ((c & 0xE0) == 0xC0) {
+        n = 2, min = 0x80, cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        n = 3, min = 0x800, cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        n = 4, min = 0x10000, cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + n > text.size())
+        return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        size_t n = SequenceLength(text, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string_view CutToCharacters(std::string_view text, size_t maxChars) {
+    size_t i = 0;
+    for (size_t chars = 0; i < text.size() && chars < maxChars; ++chars) {
+        size_t n = SequenceLength(text, i);
+        if (n == 0)
+            break;
+        i += n;
+    }
+    return text.substr(0, i);
+}
+
+size_t CountCharacters(std::string_view text) {
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++chars) {
+        size_t n = SequenceLength(text, i);
+        i += n ? n : 1;
+    }
+    return chars;
+}
