@@ -43,6 +43,9 @@ constexpr unsigned TA_CENTER = 6;
 constexpr unsigned TA_TOP = 0;
 constexpr unsigned TA_BOTTOM = 8;
 constexpr unsigned TA_BASELINE = 24;
+// Right-to-left reading order: kept in metafiles; the painter canvas draws
+// the characters in the order given.
+constexpr unsigned TA_RTLREADING = 256;
 
 // ExtTextOut options.
 constexpr unsigned ETO_OPAQUE = 2;
