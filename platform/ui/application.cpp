@@ -15,7 +15,9 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QMetaObject>
+#include <QTranslator>
 #include <QWidget>
 
 #include <exception>
@@ -44,6 +46,9 @@ TApplication::~TApplication() {
 
     if (cursorOverridden_)
         QGuiApplication::restoreOverrideCursor();
+    if (translator_)
+        QCoreApplication::removeTranslator(translator_.get());
+    translator_.reset();
 
     if (handlerInstalled_)
         SetExceptionHandler(nullptr);
@@ -71,12 +76,26 @@ void TApplication::Initialize(int& argc, char** argv) {
     // Only Terminate ends the loop, as on the desktop: closing the last
     // window of some other kind (a dialog, the preview) must not.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    InstallTranslation();
     InstallServices();
     initialized_ = true;
 }
 
 void TApplication::Initialize() {
     Initialize(fallbackArgc, fallbackArgv);
+}
+
+void TApplication::InstallTranslation() {
+    // Every text of the program is Brazilian Portuguese; the standard
+    // dialogs (file names, input boxes, context menus of the editors) speak
+    // it too when Qt's translation is installed. Without it they stay in
+    // English, which costs nothing but looks.
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_pt_BR"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    if (QCoreApplication::installTranslator(translator.get()))
+        translator_ = std::move(translator);
 }
 
 void TApplication::InstallServices() {
