@@ -101,8 +101,10 @@ void TApplication::InstallTranslation() {
 void TApplication::InstallServices() {
     // The core dispatch reports through this from now on: EAbort never
     // reaches it, every other failure arrives as its message.
-    SetExceptionHandler([this](const QString& message) { HandleException(message); });
-    handlerInstalled_ = true;
+    if (Application == this) {
+        SetExceptionHandler([this](const QString& message) { HandleException(message); });
+        handlerInstalled_ = true;
+    }
     if (InstalledDialogs() == nullptr) {
         ownedDialogs_ = std::make_unique<TQtDialogs>();
         SetDialogs(ownedDialogs_.get());
