@@ -1,3 +1,5 @@
+// The per-test environment: a temporary directory, the variables that point
+// into it, and the record of what was there before so it can be put back.
 #include "platform/testing/scoped_test_environment.h"
 
 #include "platform/registry.h"

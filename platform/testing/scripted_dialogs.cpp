@@ -1,3 +1,4 @@
+// The scripted dialogs: queues of answers, a record of every request.
 #include "platform/testing/scripted_dialogs.h"
 
 #include "platform/ui/application.h"

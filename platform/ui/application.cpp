@@ -1,3 +1,5 @@
+// The application object. It owns the forms and the services it installed,
+// and is the one place where the message loop starts and ends.
 #include "platform/ui/application.h"
 
 #include "platform/dialogs.h"
