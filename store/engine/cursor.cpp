@@ -24,6 +24,7 @@ namespace {
 
 constexpr uint32_t kBookMarkMagic = 0x4d424244; // "DBBM"
 constexpr double kOrderStep = 1024.0;
+constexpr int kBusyTimeoutMs = 5000;
 
 // Resets a statement when the scope ends, so no read lock stays behind.
 struct TResetter {
@@ -577,6 +578,12 @@ void TCursor::CheckWritable() const {
         Fail(DBE_ERR_TABLEREADONLY);
 }
 
+void TCursor::YieldToReaders() {
+    // Inside a batch the transaction is already ours; a reader waits for it.
+    if (sqlite3_get_autocommit(db_) && !locks_.WaitWhileIntent(kBusyTimeoutMs))
+        Fail(DBE_ERR_BUSY, "A copy of the table is being made");
+}
+
 void TCursor::CheckLockFree(int64_t rowid) {
     if (!locks_.IsFree(rowid))
         Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid));
@@ -668,6 +675,7 @@ double TCursor::OrderForInsert() {
 void TCursor::Insert(DbeLockType lock, void* buf) {
     CheckWritable();
     CheckBuffer(buf);
+    YieldToReaders();
     bool own = sqlite3_get_autocommit(db_) != 0;
     if (own)
         Exec("BEGIN IMMEDIATE");
@@ -739,6 +747,7 @@ void TCursor::Modify(const void* buf, bool freeLock) {
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
+    YieldToReaders();
     if (update_) {
         TResetter reset{update_.get()};
         BindRecord(update_.get(), buf, true);
@@ -768,6 +777,7 @@ void TCursor::Delete() {
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
+    YieldToReaders();
     RefreshKey();
     TResetter reset{delete_.get()};
     sqlite3_bind_int64(delete_.get(), 1, rowid_);
@@ -794,6 +804,7 @@ void TCursor::BeginBatch() {
     CheckWritable();
     if (!sqlite3_get_autocommit(db_))
         Fail(DBE_ERR_TRANSACTION, "A batch is already active");
+    YieldToReaders();
     Exec("BEGIN IMMEDIATE");
 }
 
