@@ -2,8 +2,8 @@
 // carries a message meant for the user; EAbort ends a handler silently.
 #pragma once
 
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <exception>
 
 class Exception : public std::exception {

@@ -70,9 +70,13 @@ public:
 
     // Selected objects. Drawing operations use their values at the moment
     // of the call; assigning to them is "selecting" another object.
+    // Selecting a font also makes its colour the text colour, and so does
+    // changing the colour of the selected font through Font(): the change
+    // takes effect at the next drawing or TextColor() call, as on the
+    // desktop. SetTextColor then overrides it until the font changes again.
     TFont& Font() { return font_; }
     const TFont& Font() const { return font_; }
-    void SetFont(const TFont& font) { font_ = font; }
+    void SetFont(const TFont& font);
     TBrush& Brush() { return brush_; }
     const TBrush& Brush() const { return brush_; }
     TPen& Pen() { return pen_; }
@@ -80,7 +84,7 @@ public:
 
     // Each setter returns the previous value.
     TColor SetTextColor(TColor color);
-    TColor TextColor() const { return textColor_; }
+    TColor TextColor() const;
     int SetBkMode(int mode);
     int BkMode() const { return bkMode_; }
     unsigned SetTextAlign(unsigned align);
@@ -98,13 +102,14 @@ public:
 
     // Text at (x, y) placed by the text alignment, in the text colour, on an
     // opaque background of the brush colour when the background mode is
-    // OPAQUE. ETO_CLIPPED clips to `clip`, ETO_OPAQUE fills `clip` with the
-    // brush first. `advances`, when given, are the distances from each
-    // character's origin to the next one.
+    // OPAQUE and the brush is not bsClear. ETO_CLIPPED clips to `clip`, ETO_OPAQUE fills `clip`
+    // with the brush first. `advances`, when given, are the distances from each character's origin
+    // to the next one.
     virtual void ExtTextOut(int x, int y, unsigned options, const TRect* clip, const QString& text,
                             const std::vector<int>* advances = nullptr) = 0;
     void TextOut(int x, int y, const QString& text) { ExtTextOut(x, y, 0, nullptr, text); }
-    // Text clipped to `rect`.
+    // Text clipped to `rect`; unless the brush is bsClear, `rect` is first
+    // filled with the brush.
     void TextRect(const TRect& rect, int x, int y, const QString& text);
 
     // Extent of a single line of text in the current font on this device.
@@ -150,7 +155,8 @@ private:
     TFont font_;
     TBrush brush_;
     TPen pen_;
-    TColor textColor_ = clBlack;
+    mutable TColor textColor_;
+    mutable TColor fontColorSeen_;
     int bkMode_ = OPAQUE;
     unsigned textAlign_ = TA_LEFT | TA_TOP;
     TPoint penPos_;

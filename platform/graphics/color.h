@@ -43,14 +43,31 @@ constexpr TColor cl3DLight = clSystemColor | 22;
 constexpr TColor clInfoText = clSystemColor | 23;
 constexpr TColor clInfoBk = clSystemColor | 24;
 
-constexpr TColor RGB(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16); }
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr TColor RGB(int r, int g, int b) {
+    return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
+constexpr int GetRValue(TColor c) {
+    return c & 0xFF;
+}
+constexpr int GetGValue(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int GetBValue(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 
-// Resolves a system colour through the desktop palette; other colours are
-// returned unchanged (without any high bits).
+constexpr bool IsSystemColor(TColor c) {
+    return c < 0;
+}
+
+// Resolves a system colour through the desktop palette (the application's
+// palette while a QGuiApplication exists, the classic desktop values
+// otherwise); other colours are returned unchanged (without any high bits).
 TColor ColorToRGB(TColor color);
+
+// The classic desktop value of a system colour, whatever the palette says;
+// other colours are returned without their high bits.
+TColor DefaultSystemColor(TColor color);
 
 // The Qt colour of a (possibly system) colour.
 QColor ToQColor(TColor color);

@@ -1,0 +1,286 @@
+// CopyFile and friends on POSIX calls, because the guarantees (fsync before
+// the rename, no temporary left behind, errno for the reason) need them.
+// Reasons name the path as the caller wrote it and, for a Windows path, the
+// folder it stands for, so the user can find the file.
+#include "platform/files.h"
+
+#include "platform/paths.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+thread_local QString lastError;
+
+QString ErrnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// How a path appears in a message: as given, plus the Linux path when they differ.
+QString Shown(const QString& given, const QString& resolved) {
+    if (resolved.isEmpty() || resolved == given)
+        return given;
+    return QStringLiteral("%1 (%2)").arg(given, resolved);
+}
+
+bool IsDrivePath(const QString& path) {
+    return path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].unicode() < 0x80 &&
+           path[0].isLetter();
+}
+
+class TFd {
+public:
+    explicit TFd(int fd = -1) : fd_(fd) {}
+    ~TFd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return fd_; }
+    // Closes now and reports the error of close itself (late write errors on
+    // some file systems arrive only there).
+    int Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+// The reason for a failure to create or write the destination.
+QString WriteReason(int error, const QString& shownDest, const QString& shownDir) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Disco cheio: não foi possível gravar %1").arg(shownDest);
+    case EROFS:
+        return QStringLiteral("A unidade de destino está protegida contra gravação: %1")
+            .arg(shownDir);
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Sem permissão para gravar na pasta %1").arg(shownDir);
+    default:
+        return QStringLiteral("Não foi possível gravar %1: %2").arg(shownDest, ErrnoText(error));
+    }
+}
+
+bool WriteAll(int fd, const char* data, size_t size, int& error) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Makes a new file beside `dest` with a name no one else uses.
+int CreateBeside(const QByteArray& dest, QByteArray& tempName) {
+    const qsizetype slash = dest.lastIndexOf('/');
+    const QByteArray dir = dest.left(slash + 1);
+    const QByteArray base = dest.mid(slash + 1);
+    tempName = dir + '.' + base + ".XXXXXX";
+    return ::mkostemp(tempName.data(), O_CLOEXEC);
+}
+
+TCopyResult Fail(QString reason) {
+    return TCopyResult{false, std::move(reason)};
+}
+
+} // namespace
+
+TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool failIfExists) {
+    const QString sourcePath = ResolvePath(source);
+    if (sourcePath.isEmpty())
+        return Fail(QStringLiteral("Caminho de origem inválido: %1").arg(source));
+    const QString destPath = ResolvePath(dest);
+    if (destPath.isEmpty())
+        return Fail(QStringLiteral("Caminho de destino inválido: %1").arg(dest));
+    const QString shownSource = Shown(source, sourcePath);
+    const QString shownDest = Shown(dest, destPath);
+
+    // The source.
+    const QByteArray sourceName = QFile::encodeName(sourcePath);
+    TFd in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return Fail(QStringLiteral("Arquivo de origem não encontrado: %1").arg(shownSource));
+        if (error == EACCES || error == EPERM)
+            return Fail(QStringLiteral("Sem permissão para ler %1").arg(shownSource));
+        return Fail(
+            QStringLiteral("Não foi possível abrir %1: %2").arg(shownSource, ErrnoText(error)));
+    }
+    struct stat sourceStat {};
+    if (::fstat(in.Get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode))
+        return Fail(QStringLiteral("A origem não é um arquivo: %1").arg(shownSource));
+
+    // The destination folder. A drive whose folder is missing is a drive
+    // without a medium.
+    const QByteArray destName = QFile::encodeName(destPath);
+    const QString destDir = QFileInfo(destPath).path();
+    const QString shownDir = IsDrivePath(dest) ? Shown(dest.left(2), DriveRoot(dest[0])) : destDir;
+    struct stat dirStat {};
+    if (::stat(QFile::encodeName(destDir).constData(), &dirStat) != 0 ||
+        !S_ISDIR(dirStat.st_mode)) {
+        if (IsDrivePath(dest) && !QFileInfo(DriveRoot(dest[0])).isDir())
+            return Fail(QStringLiteral("Não há disco na unidade %1").arg(shownDir));
+        return Fail(QStringLiteral("Pasta de destino não encontrada: %1").arg(destDir));
+    }
+    struct stat destStat {};
+    const bool destExists = ::stat(destName.constData(), &destStat) == 0;
+    if (destExists && S_ISDIR(destStat.st_mode))
+        return Fail(QStringLiteral("O destino é uma pasta: %1").arg(shownDest));
+    if (destExists && failIfExists)
+        return Fail(QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
+    // A write-protected file is not replaced, as on the desktop (the rename
+    // would otherwise go through, since only the folder's rights count).
+    if (destExists && (destStat.st_mode & 0222) == 0)
+        return Fail(QStringLiteral("O arquivo de destino é somente leitura: %1").arg(shownDest));
+
+    // The copy, into a temporary file that is removed on every failure path.
+    QByteArray tempName;
+    TFd out(CreateBeside(destName, tempName));
+    if (out.Get() < 0)
+        return Fail(WriteReason(errno, shownDest, shownDir));
+    const auto failAndClean = [&](QString reason) {
+        ::unlink(tempName.constData());
+        return Fail(std::move(reason));
+    };
+
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return failAndClean(
+                QStringLiteral("Erro ao ler %1: %2").arg(shownSource, ErrnoText(errno)));
+        }
+        int error = 0;
+        if (!WriteAll(out.Get(), buffer, static_cast<size_t>(n), error))
+            return failAndClean(WriteReason(error, shownDest, shownDir));
+    }
+    // Attributes as the desktop's copy kept them: permissions and the time of
+    // the last change. Failing to set them does not fail the copy (FAT media
+    // keep no permission bits).
+    ::fchmod(out.Get(), sourceStat.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
+    const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
+    ::futimens(out.Get(), times);
+    if (::fsync(out.Get()) != 0 && errno != EINVAL && errno != EROFS)
+        return failAndClean(WriteReason(errno, shownDest, shownDir));
+    if (const int error = out.Close(); error != 0)
+        return failAndClean(WriteReason(error, shownDest, shownDir));
+
+    // Into place. With failIfExists the rename must not replace a file that
+    // appeared meanwhile; file systems without that flag get the plain check.
+    if (failIfExists) {
+        if (::renameat2(AT_FDCWD, tempName.constData(), AT_FDCWD, destName.constData(),
+                        RENAME_NOREPLACE) != 0) {
+            const int error = errno;
+            if (error == EEXIST)
+                return failAndClean(
+                    QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
+            if (error != EINVAL && error != ENOSYS)
+                return failAndClean(WriteReason(error, shownDest, shownDir));
+            if (::access(destName.constData(), F_OK) == 0)
+                return failAndClean(
+                    QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
+            if (::rename(tempName.constData(), destName.constData()) != 0)
+                return failAndClean(WriteReason(errno, shownDest, shownDir));
+        }
+    } else if (::rename(tempName.constData(), destName.constData()) != 0) {
+        return failAndClean(WriteReason(errno, shownDest, shownDir));
+    }
+
+    // The new name itself must survive a crash or a pulled medium.
+    TFd dir(::open(QFile::encodeName(destDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        ::fsync(dir.Get());
+    return TCopyResult{true, {}};
+}
+
+bool CopyFile(const QString& source, const QString& dest, bool failIfExists) {
+    TCopyResult result = CopyFileChecked(source, dest, failIfExists);
+    lastError = std::move(result.Reason);
+    return result.Ok;
+}
+
+QString LastFileError() {
+    return lastError;
+}
+
+bool FileExists(const QString& path) {
+    const QString resolved = ResolvePath(path);
+    return !resolved.isEmpty() && QFileInfo(resolved).isFile();
+}
+
+bool DirectoryExists(const QString& path) {
+    const QString resolved = ResolvePath(path);
+    return !resolved.isEmpty() && QFileInfo(resolved).isDir();
+}
+
+bool DeleteFile(const QString& path) {
+    const QString resolved = ResolvePath(path);
+    if (resolved.isEmpty()) {
+        lastError = QStringLiteral("Caminho inválido: %1").arg(path);
+        return false;
+    }
+    const QString shown = Shown(path, resolved);
+    if (QFileInfo(resolved).isDir()) {
+        lastError = QStringLiteral("É uma pasta, não um arquivo: %1").arg(shown);
+        return false;
+    }
+    if (::unlink(QFile::encodeName(resolved).constData()) != 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            lastError = QStringLiteral("Arquivo não encontrado: %1").arg(shown);
+        else
+            lastError =
+                QStringLiteral("Não foi possível excluir %1: %2").arg(shown, ErrnoText(error));
+        return false;
+    }
+    lastError.clear();
+    return true;
+}
+
+QString TempDirectory() {
+    const QString tmp = qEnvironmentVariable("TMPDIR");
+    if (!tmp.isEmpty() && QFileInfo(tmp).isDir())
+        return QDir::cleanPath(QFileInfo(tmp).absoluteFilePath());
+    return QStringLiteral("/tmp");
+}
+
+QString CreateTempFile(const QString& prefix) {
+    QString safe = prefix;
+    safe.replace(QLatin1Char('/'), QLatin1Char('_'));
+    QByteArray name = QFile::encodeName(TempDirectory() + QLatin1Char('/') + safe) + "XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        lastError = QStringLiteral("Não foi possível criar um arquivo temporário em %1: %2")
+                        .arg(TempDirectory(), ErrnoText(errno));
+        return {};
+    }
+    ::close(fd);
+    lastError.clear();
+    return QFile::decodeName(name);
+}

@@ -1,0 +1,47 @@
+// File services in the desktop's terms. Every path may be a Windows path
+// (resolved through the drive map, see drive_map.h) or an absolute Linux path.
+//
+// CopyFile never destroys the file it would replace: it writes a temporary
+// file beside the destination, flushes it to the medium, and only then renames
+// it over the destination. Whatever fails, the old destination stays as it
+// was and no temporary file is left behind. A failure keeps a reason a person
+// can act on (source missing, no medium, folder missing, write-protected,
+// disk full), in Portuguese like every text the user sees.
+#pragma once
+
+#include <QString>
+
+struct TCopyResult {
+    bool Ok = false;
+    QString Reason; // empty on success
+};
+
+// Copies source to dest; with failIfExists an existing dest is an error,
+// otherwise it is replaced unless it is write-protected (no write permission
+// bit), which is refused as the desktop refused a read-only file. The copy keeps the source's
+// permission bits and modification time, as the desktop's copy did.
+TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool failIfExists);
+
+// CopyFileChecked with the reason kept for LastFileError (per thread).
+bool CopyFile(const QString& source, const QString& dest, bool failIfExists);
+
+// The reason of the last failed CopyFile, DeleteFile or CreateTempFile of this
+// thread; empty after a success.
+QString LastFileError();
+inline QString LastCopyError() {
+    return LastFileError();
+}
+
+// True for an existing file (not a folder).
+bool FileExists(const QString& path);
+// True for an existing folder.
+bool DirectoryExists(const QString& path);
+// Removes a file (not a folder); false with the reason kept on failure.
+bool DeleteFile(const QString& path);
+
+// The folder for temporary files: $TMPDIR when it names a folder, else /tmp.
+QString TempDirectory();
+// Creates a new, empty, uniquely named file in TempDirectory() whose name
+// starts with prefix, and returns its full path; empty on failure (reason
+// kept). The caller deletes the file.
+QString CreateTempFile(const QString& prefix);

@@ -1,0 +1,13 @@
+// Test entry for the graphics layer: fonts, palettes and painters need a
+// QGuiApplication, which runs on the offscreen platform so that no display
+// is needed.
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
