@@ -213,3 +213,24 @@ TEST_F(DbAdminTest, ProgramExitStatusFollowsTheOutcome) {
     EXPECT_EQ(0, run("--dir '" + dir.string() + "' check"));
     EXPECT_EQ(2, run("nothing"));
 }
+
+TEST_F(DbAdminTest, FirstRunMakesAliasAndTablesOnceAndKeepsThem) {
+    std::ofstream(root_ / "config" / "questoes" / "dbengine.conf") << "[Aliases]\nOutro=/x";
+    std::string cmd = std::string("'") + FIRST_RUN_SCRIPT + "' '" + BUILD_DIR + "' >/dev/null 2>&1";
+    ASSERT_EQ(0, std::system(cmd.c_str()));
+    std::ifstream in(root_ / "config" / "questoes" / "dbengine.conf");
+    std::stringstream conf;
+    conf << in.rdbuf();
+    EXPECT_EQ("[Aliases]\nOutro=/x\n[Aliases]\nQuestoes=C:\\ZQ\\Questoes\\\n", conf.str());
+    fs::path folder = root_ / "share" / "questoes" / "drive_c" / "ZQ" / "Questoes";
+    ASSERT_TRUE(fs::exists(folder / "QUESTOES.DB"));
+    ASSERT_TRUE(fs::exists(folder / "FRASES.DB"));
+    ASSERT_EQ(0, Run({"load", "FRASES.DB", Write("f.csv", "Certa,Errada\n").string()}).Status);
+
+    ASSERT_EQ(0, std::system(cmd.c_str()));
+    std::ifstream again(root_ / "config" / "questoes" / "dbengine.conf");
+    std::stringstream conf2;
+    conf2 << again.rdbuf();
+    EXPECT_EQ(conf.str(), conf2.str());
+    EXPECT_TRUE(Contains(Run({"list"}).Out, "FRASES.DB\t1 registro\n"));
+}
