@@ -3,6 +3,7 @@
 #include "platform/graphics/painter_canvas.h"
 
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/text_format.h"
 
 #include <QImage>
 #include <QPainter>
@@ -507,4 +508,140 @@ TEST(PainterCanvas, ReferenceCanvasMeasuresAtNinetySixPixelsPerInch) {
     c.SetFont(Arial(-13));
     EXPECT_GT(c.TextWidth(QStringLiteral("Radoziv")), 30);
     EXPECT_EQ(&ReferenceCanvas(), &c);
+}
+
+TEST(PainterCanvasDrawText, CalcRectMeasuresASingleLine) {
+    TBitmap bitmap(4, 4);
+    TCanvas& c = bitmap.Canvas();
+    c.SetFont(Arial(-13));
+    TRect r = Rect(10, 20, 10, 20);
+    const int height = c.DrawText(QStringLiteral("Janela Suporte"), r, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(r.Left, 10);
+    EXPECT_EQ(r.Top, 20);
+    EXPECT_EQ(r.Width(), c.TextWidth(QStringLiteral("Janela Suporte")));
+    EXPECT_EQ(r.Height(), c.TextHeight(QStringLiteral("W")));
+    EXPECT_EQ(height, r.Height());
+}
+
+TEST(PainterCanvasDrawText, CalcRectWithWordBreakGrowsDownwards) {
+    TBitmap bitmap(4, 4);
+    TCanvas& c = bitmap.Canvas();
+    c.SetFont(Arial(-13));
+    const int wide = c.TextWidth(QStringLiteral("Sistema Integrante"));
+    TRect r = Bounds(0, 0, wide, 0);
+    const int height =
+        c.DrawText(QStringLiteral("Sistema Integrante dos Jogos"), r, DT_CALCRECT | DT_WORDBREAK);
+    EXPECT_EQ(height, 2 * c.TextHeight(QStringLiteral("W")));
+    EXPECT_EQ(r.Bottom, height);
+    EXPECT_EQ(r.Right, wide);
+}
+
+TEST(PainterCanvasDrawText, DrawsNothingWithCalcRect) {
+    const QImage image = Draw(60, 20, [](TCanvas& c) {
+        TRect r = Rect(0, 0, 60, 20);
+        c.DrawText(QStringLiteral("abc"), r, DT_CALCRECT);
+    });
+    EXPECT_EQ(Count(image, clWhite), 60 * 20);
+}
+
+TEST(PainterCanvasDrawText, ClipsToTheRectangleUnlessNoClip) {
+    const TRect box = Rect(5, 5, 25, 25);
+    const QImage clipped = Draw(100, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-16));
+        TRect r = box;
+        c.DrawText(QStringLiteral("WWWWWW"), r, DT_SINGLELINE | DT_NOPREFIX);
+    });
+    const TRect painted = Painted(clipped);
+    EXPECT_GE(painted.Left, box.Left);
+    EXPECT_LE(painted.Right, box.Right);
+    EXPECT_EQ(painted.Right, box.Right); // the text runs into the edge
+    const QImage unclipped = Draw(100, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-16));
+        TRect r = box;
+        c.DrawText(QStringLiteral("WWWWWW"), r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    });
+    EXPECT_GT(Painted(unclipped).Right, box.Right);
+}
+
+TEST(PainterCanvasDrawText, DrawsTheLinesItLaysOut) {
+    // DrawText must put each character where TextOut of the chosen line
+    // would put it, ellipsis included.
+    const QString text = QStringLiteral("Exportando arquivos para o disquete");
+    const TRect box = Rect(0, 0, 90, 20);
+    QString chosen;
+    const QImage viaDrawText = Draw(100, 20, [&](TCanvas& c) {
+        c.SetFont(Arial(-11));
+        c.SetBkMode(TRANSPARENT);
+        TRect r = box;
+        c.DrawText(text, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
+        chosen = EllipsisText(text, box.Width(), DT_END_ELLIPSIS,
+                              [&](const QString& s) { return c.TextWidth(s); });
+    });
+    EXPECT_TRUE(chosen.endsWith(QStringLiteral("...")));
+    EXPECT_LT(chosen.size(), text.size());
+    const QImage viaTextOut = Draw(100, 20, [&](TCanvas& c) {
+        c.SetFont(Arial(-11));
+        c.SetBkMode(TRANSPARENT);
+        const int w = c.TextWidth(chosen);
+        const int h = c.TextHeight(chosen);
+        c.TextOut((box.Left + box.Right - w) / 2, (box.Top + box.Bottom - h) / 2, chosen);
+    });
+    EXPECT_EQ(viaDrawText, viaTextOut);
+}
+
+TEST(PainterCanvasDrawText, AmpersandUnderlinesTheNextCharacter) {
+    const auto draw = [](const QString& text, unsigned format) {
+        return Draw(60, 24, [&](TCanvas& c) {
+            c.SetFont(Arial(-16));
+            c.SetBkMode(TRANSPARENT);
+            TRect r = Rect(2, 2, 60, 24);
+            c.DrawText(text, r, format | DT_SINGLELINE);
+        });
+    };
+    const QImage plain = draw(QStringLiteral("x"), 0);
+    const QImage marked = draw(QStringLiteral("&x"), 0);
+    const QImage literal = draw(QStringLiteral("&x"), DT_NOPREFIX);
+    const QImage doubled = draw(QStringLiteral("&&"), 0);
+    const QImage ampersand = draw(QStringLiteral("&"), DT_NOPREFIX);
+    // The underline adds pixels under the glyph and removes none.
+    int added = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            if (At(plain, x, y) == clBlack)
+                EXPECT_EQ(At(marked, x, y), clBlack);
+            else if (At(marked, x, y) == clBlack)
+                ++added;
+        }
+    EXPECT_GT(added, 3);
+    EXPECT_GT(Painted(marked).Bottom, Painted(plain).Bottom);
+    EXPECT_GT(Painted(literal).Width(), Painted(plain).Width());
+    EXPECT_EQ(doubled, ampersand);
+}
+
+TEST(PainterCanvasDrawText, LeavesTheCanvasStateAsItWas) {
+    TBitmap bitmap(50, 50);
+    TCanvas& c = bitmap.Canvas();
+    c.SetFont(Arial(-12));
+    c.SetTextAlign(TA_RIGHT | TA_BOTTOM);
+    c.SetBkMode(OPAQUE);
+    c.IntersectClipRect(Rect(0, 0, 40, 40));
+    TRect r = Rect(0, 0, 30, 30);
+    c.DrawText(QStringLiteral("&Ok"), r, DT_SINGLELINE);
+    EXPECT_EQ(c.Font(), Arial(-12));
+    EXPECT_EQ(c.TextAlign(), TA_RIGHT | TA_BOTTOM);
+    EXPECT_EQ(c.BkMode(), OPAQUE);
+    EXPECT_EQ(c.ClipRect(), Rect(0, 0, 40, 40));
+}
+
+TEST(PainterCanvasDrawText, OpaqueModeFillsBehindTheText) {
+    const QImage image = Draw(100, 30, [](TCanvas& c) {
+        c.SetFont(Arial(-13));
+        c.Brush().Color = clYellow;
+        c.SetBkMode(OPAQUE);
+        TRect r = Rect(0, 0, 100, 30);
+        c.DrawText(QStringLiteral("abc"), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    });
+    const TRect painted = Painted(image);
+    EXPECT_EQ(Count(image, clYellow) + Count(image, clBlack), painted.Width() * painted.Height());
+    EXPECT_GT(Count(image, clYellow), 0);
 }
