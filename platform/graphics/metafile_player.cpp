@@ -361,6 +361,66 @@ QString FromWindows1252(const char* bytes, std::size_t count) {
     return text;
 }
 
+bool Handled(std::uint32_t type) {
+    switch (type) {
+    case kPolygon:
+    case kPolyline:
+    case kPolylineTo:
+    case kSetWindowExtEx:
+    case kSetWindowOrgEx:
+    case kSetViewportExtEx:
+    case kSetViewportOrgEx:
+    case kSetPixelV:
+    case kSetMapMode:
+    case kSetBkMode:
+    case kSetTextAlign:
+    case kSetTextColor:
+    case kSetBkColor:
+    case kOffsetClipRgn:
+    case kMoveToEx:
+    case kIntersectClipRect:
+    case kScaleViewportExtEx:
+    case kScaleWindowExtEx:
+    case kSaveDC:
+    case kRestoreDC:
+    case kSetWorldTransform:
+    case kModifyWorldTransform:
+    case kSelectObject:
+    case kCreatePen:
+    case kCreateBrushIndirect:
+    case kDeleteObject:
+    case kEllipse:
+    case kRectangle:
+    case kRoundRect:
+    case kCreatePalette:
+    case kLineTo:
+    case kFillRgn:
+    case kFrameRgn:
+    case kPaintRgn:
+    case kExtSelectClipRgn:
+    case kBitBlt:
+    case kStretchBlt:
+    case kSetDIBitsToDevice:
+    case kStretchDIBits:
+    case kExtCreateFontIndirectW:
+    case kExtTextOutA:
+    case kExtTextOutW:
+    case kPolygon16:
+    case kPolyline16:
+    case kPolylineTo16:
+    case kCreateMonoBrush:
+    case kCreateDibPatternBrushPt:
+    case kExtCreatePen:
+    case kCreateColorSpace:
+    case kAlphaBlend:
+    case kTransparentBlt:
+    case kCreateColorSpaceW:
+        return true;
+    default:
+        return false;
+    }
+}
+
 class TPlayer {
 public:
     TPlayer(const TMetafile& metafile, TCanvas& target, const TRect& dest)
@@ -423,6 +483,8 @@ private:
 
     // Drawing.
     void FillTargetRect(const TRect& rect, const TBrushObject& brush);
+    void Line(TPoint from, TPoint to);
+    void Shape(std::uint32_t type, const TRect& rect);
     void Text(const TByteView& r, bool wide);
     void Polyline(const TByteView& r, bool shortPoints, bool fromCurrent, bool closed);
     void DrawImage(const TByteView& r, TRect destLogical, std::int64_t srcX, std::int64_t srcY,
@@ -437,6 +499,10 @@ private:
     TCanvas& target_;
     TRect dest_;
     std::optional<TRect> baseClip_;
+    // Where drawing can matter: the destination (and the target's clip) with
+    // a margin. Geometry far outside it is cut to it, so that a hostile page
+    // cannot make the target rasterise shapes millions of pixels across.
+    TRect playfield_;
 
     double sourceLeft_ = 0;
     double sourceTop_ = 0;
@@ -631,7 +697,8 @@ void TPlayer::ApplyFont() {
     if (height == 0)
         height = logical < 0 ? -1 : 1;
     font.SetPixelsPerInch(target_.PixelsPerInchY());
-    font.SetHeight(std::clamp(height, -kMaxFontHeight, kMaxFontHeight));
+    const int limit = std::clamp(2 * playfield_.Height(), 8, kMaxFontHeight);
+    font.SetHeight(std::clamp(height, -limit, limit));
     TFontStyles style = 0;
     if (f.Weight >= 600)
         style |= fsBold;
@@ -666,6 +733,57 @@ void TPlayer::FillTargetRect(const TRect& rect, const TBrushObject& brush) {
         return;
     ApplyBrush(brush);
     target_.FillRect(r);
+}
+
+void TPlayer::Line(TPoint from, TPoint to) {
+    // Liang-Barsky: the part of the segment inside the playfield.
+    double t0 = 0, t1 = 1;
+    const double dx = to.X - from.X, dy = to.Y - from.Y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {static_cast<double>(from.X - playfield_.Left),
+                         static_cast<double>(playfield_.Right - from.X),
+                         static_cast<double>(from.Y - playfield_.Top),
+                         static_cast<double>(playfield_.Bottom - from.Y)};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return;
+    const TPoint a{ToInt(from.X + t0 * dx), ToInt(from.Y + t0 * dy)};
+    const TPoint b = t1 == 1 ? to : TPoint{ToInt(from.X + t1 * dx), ToInt(from.Y + t1 * dy)};
+    target_.MoveTo(a.X, a.Y);
+    target_.LineTo(b.X, b.Y);
+}
+
+void TPlayer::Shape(std::uint32_t type, const TRect& mapped) {
+    const TRect rect = Normalized(mapped);
+    if (Intersect(rect, playfield_).IsEmpty())
+        return;
+    ApplyPen();
+    ApplyBrush(dc_.Brush);
+    if (type == kEllipse) {
+        // An ellipse cannot be cut; one many times the playfield is not a page's.
+        if (rect.Width() > 8 * playfield_.Width() || rect.Height() > 8 * playfield_.Height()) {
+            ++skipped_;
+            return;
+        }
+        target_.Ellipse(rect);
+        return;
+    }
+    // Edges beyond the playfield stay beyond it, just nearer.
+    const int pen = target_.Pen().Width + 2;
+    const TRect outer{playfield_.Left - pen, playfield_.Top - pen, playfield_.Right + pen,
+                      playfield_.Bottom + pen};
+    target_.Rectangle(Intersect(rect, outer));
 }
 
 void TPlayer::Text(const TByteView& r, bool wide) {
@@ -772,19 +890,17 @@ void TPlayer::Polyline(const TByteView& r, bool shortPoints, bool fromCurrent, b
     if (n == 0)
         return;
     ApplyPen();
-    QPointF start = fromCurrent ? dc_.Position : point(0);
+    const QPointF start = fromCurrent ? dc_.Position : point(0);
     TPoint p = MapToTarget(start.x(), start.y());
-    target_.MoveTo(p.X, p.Y);
     for (std::uint32_t i = fromCurrent ? 0 : 1; i < n; ++i) {
         const QPointF q = point(i);
-        p = MapToTarget(q.x(), q.y());
-        target_.LineTo(p.X, p.Y);
+        const TPoint next = MapToTarget(q.x(), q.y());
+        Line(p, next);
+        p = next;
         dc_.Position = q;
     }
-    if (closed) {
-        p = MapToTarget(start.x(), start.y());
-        target_.LineTo(p.X, p.Y);
-    }
+    if (closed)
+        Line(p, MapToTarget(start.x(), start.y()));
 }
 
 void TPlayer::DrawImage(const TByteView& r, TRect destLogical, std::int64_t srcX, std::int64_t srcY,
@@ -1042,10 +1158,7 @@ void TPlayer::PlayRecord(std::uint32_t type, const TByteView& r) {
         if (!needs(16))
             return;
         ApplyPen();
-        const TPoint from = MapToTarget(dc_.Position.x(), dc_.Position.y());
-        const TPoint to = MapToTarget(i32(8), i32(12));
-        target_.MoveTo(from.X, from.Y);
-        target_.LineTo(to.X, to.Y);
+        Line(MapToTarget(dc_.Position.x(), dc_.Position.y()), MapToTarget(i32(8), i32(12)));
         dc_.Position = QPointF(i32(8), i32(12));
         return;
     }
@@ -1156,13 +1269,7 @@ void TPlayer::PlayRecord(std::uint32_t type, const TByteView& r) {
     case kEllipse: {
         if (!needs(24))
             return;
-        const TRect rect = Normalized(MapRect(rectAt(8)));
-        ApplyPen();
-        ApplyBrush(dc_.Brush);
-        if (type == kEllipse)
-            target_.Ellipse(rect);
-        else
-            target_.Rectangle(rect);
+        Shape(type, MapRect(rectAt(8)));
         return;
     }
     case kSetPixelV: {
@@ -1317,6 +1424,14 @@ TMetafilePlayback TPlayer::Play() {
         std::min<std::size_t>(view_.Size(), view_.U32(emf::kBytesOffset).value_or(0));
     const int saved = target_.SaveDC();
     baseClip_ = target_.ClipRect();
+    {
+        TRect area = Normalized(dest_);
+        if (baseClip_)
+            area = Union(area, Normalized(*baseClip_));
+        const int margin = std::max(area.Width(), area.Height()) + 16;
+        playfield_ =
+            TRect{area.Left - margin, area.Top - margin, area.Right + margin, area.Bottom + margin};
+    }
     std::size_t offset = 0;
     while (offset < total) {
         const auto type = view_.U32(offset);
@@ -1336,6 +1451,10 @@ TMetafilePlayback TPlayer::Play() {
             break;
         if (*type == emf::kRecordHeader)
             continue;
+        if (!Handled(*type)) {
+            ++skipped_;
+            continue;
+        }
         if (!U_emf_record_safe(record.Data())) {
             ++skipped_;
             continue;

@@ -466,3 +466,95 @@ TEST(MetafilePlayer, ReversedDestinationMirrorsThePage) {
     EXPECT_EQ(CountColor(image, Rect(7, 0, 10, 10), clRed), 30);
     EXPECT_EQ(CountColor(image, Rect(0, 0, 7, 10), clRed), 0);
 }
+
+// The seed pages of the playback fuzzer: a report page, shapes, bitmaps and a
+// desktop-style page. Each must load and play without a refused record; with
+// QUESTOES_WRITE_FUZZ_CORPUS set to a directory they are written there
+// (platform/graphics/fuzz/corpus/metafile_playback/).
+TEST(MetafilePlayer, SeedPagesPlayCleanly) {
+    std::vector<std::pair<QString, QByteArray>> seeds;
+    const auto record = [&](const QString& name, const std::function<void(TCanvas&)>& draw) {
+        TMetafile page;
+        page.SetWidth(300);
+        page.SetHeight(200);
+        {
+            TMetafileCanvas canvas(page);
+            draw(canvas);
+        }
+        seeds.emplace_back(name, page.Data());
+    };
+    record(QStringLiteral("report_page.emf"), [](TCanvas& c) {
+        c.Brush().Color = clSilver;
+        c.FillRect(Rect(10, 10, 290, 40));
+        c.Brush().Color = clBlack;
+        c.FillRect(Rect(10, 40, 290, 41));
+        TFont font;
+        font.SetName(QStringLiteral("Arial"));
+        font.SetSize(10);
+        c.SetFont(font);
+        c.SetBkMode(TRANSPARENT);
+        const TRect box = Rect(12, 12, 150, 38);
+        c.ExtTextOut(12, 12, ETO_CLIPPED, &box, QStringLiteral("Questão"));
+        c.SetTextAlign(TA_RIGHT);
+        c.TextOut(288, 12, QStringLiteral("Página 1"));
+        c.SaveDC();
+        c.IntersectClipRect(Rect(10, 50, 100, 100));
+        TRect text = Rect(10, 50, 100, 100);
+        c.DrawText(QStringLiteral("Um texto que quebra em linhas"), text, DT_WORDBREAK);
+        c.RestoreDC(-1);
+    });
+    record(QStringLiteral("shapes.emf"), [](TCanvas& c) {
+        c.Pen().Color = clRed;
+        c.Pen().Width = 2;
+        c.Brush().Color = clYellow;
+        c.Rectangle(Rect(10, 10, 100, 80));
+        c.Ellipse(Rect(120, 10, 200, 90));
+        c.MoveTo(0, 150);
+        c.LineTo(300, 150);
+        const TRect clip = Rect(0, 0, 50, 50);
+        c.SelectClipRect(&clip);
+        c.SelectClipRect(nullptr);
+    });
+    record(QStringLiteral("bitmaps.emf"), [](TCanvas& c) {
+        TBitmap bitmap(4, 3);
+        bitmap.Canvas().Brush().Color = clBlue;
+        bitmap.Canvas().FillRect(Rect(0, 0, 2, 3));
+        bitmap.ReleaseCanvas();
+        c.StretchDraw(Rect(10, 10, 50, 40), bitmap);
+        c.DrawTransparent(60, 10, bitmap, clWhite);
+    });
+    {
+        QByteArray records;
+        records += Take(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+        records += Take(U_EMRSETWINDOWEXTEX_set(U_SIZEL{200, 160}));
+        records += Take(U_EMRSETVIEWPORTEXTEX_set(U_SIZEL{100, 80}));
+        records += Take(U_EMRSAVEDC_set());
+        records += Select(U_NULL_PEN);
+        records += SolidBrush(1, clRed);
+        records += FillRgn(1, Rect(0, 0, 40, 40));
+        records += Select(1);
+        records += PatBlt(Rect(40, 40, 80, 80));
+        records += Take(U_EMRRESTOREDC_set(-1));
+        char text[] = "Quest\xE3o";
+        uint32_t dx[6] = {10, 10, 10, 10, 10, 10};
+        char* emrtext = emrtext_set(point32_set(0, 100), 6, 1, text, U_ETO_OPAQUE,
+                                    U_RECTL{0, 100, 60, 120}, dx);
+        records += Take(U_EMREXTTEXTOUTA_set(U_RECTL{0, 0, 0, 0}, U_GM_COMPATIBLE, 1, 1,
+                                             reinterpret_cast<PU_EMRTEXT>(emrtext)));
+        std::free(emrtext);
+        records += Take(U_EMRDELETEOBJECT_set(1));
+        seeds.emplace_back(QStringLiteral("desktop_style.emf"), Page(records, 2));
+    }
+
+    const QString corpus = qEnvironmentVariable("QUESTOES_WRITE_FUZZ_CORPUS");
+    for (const auto& [name, bytes] : seeds) {
+        const TMetafile page = Load(bytes);
+        TMetafilePlayback result;
+        Play(page, 100, 80, Rect(0, 0, 100, 80), &result);
+        EXPECT_FALSE(result.Stopped) << name.toStdString();
+        EXPECT_EQ(result.Skipped, 0) << name.toStdString();
+        EXPECT_GT(result.Records, 3) << name.toStdString();
+        if (!corpus.isEmpty())
+            page.SaveToFile(corpus + QLatin1Char('/') + name);
+    }
+}
