@@ -11,6 +11,8 @@
 #include "platform/exceptions.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile.h"
+#include "platform/graphics/metafile_player.h"
+#include "platform/graphics/painter_canvas.h"
 #include "report/rp_page_list.h"
 
 #include <QBuffer>
@@ -21,12 +23,6 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
-
-#if __has_include("platform/graphics/metafile_player.h")
-#include "platform/graphics/metafile_player.h"
-#include "platform/graphics/painter_canvas.h"
-#define RPPTOOL_HAS_PLAYER 1
-#endif
 
 #include <cstdio>
 #include <optional>
@@ -129,7 +125,6 @@ int Render(int argc, char** argv, const QString& fileName, int n, const QString&
     list.LoadFromFile(fileName);
     TMetafile page;
     page.LoadFromData(PageOf(list, n));
-#ifdef RPPTOOL_HAS_PLAYER
     // Drawing needs a GUI application; the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -162,13 +157,6 @@ int Render(int argc, char** argv, const QString& fileName, int n, const QString&
     }
     WriteFileOrThrow(outName, png);
     return 0;
-#else
-    (void)argc;
-    (void)argv;
-    (void)outName;
-    (void)dpi;
-    throw Exception(QStringLiteral("This build of rpptool cannot draw metafiles"));
-#endif
 }
 
 int Run(int argc, char** argv) {

@@ -2,10 +2,15 @@
 // prints, what it writes, and that every bad file ends in the store's message
 // with a non-zero exit rather than a crash.
 #include "platform/exceptions.h"
+#include "platform/graphics/color.h"
+#include "platform/graphics/metafile.h"
+#include "platform/graphics/metafile_canvas.h"
 #include "report/rp_compress.h"
 #include "report/tests/rp_test_support.h"
 
+#include <QColor>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -120,6 +125,52 @@ TEST(RppTool, ExtractingAPageBeyondTheLastSaysHowManyThereAre) {
         << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(out));
 }
+
+// A 200 x 100 page whose left half is red, recorded through the metafile
+// canvas.
+QByteArray HalfRedPage() {
+    TMetafile page;
+    page.SetWidth(200);
+    page.SetHeight(100);
+    TMetafileCanvas canvas(page);
+    canvas.Brush().Color = clRed;
+    canvas.FillRect(Rect(0, 0, 100, 100));
+    canvas.End();
+    return page.Data();
+}
+
+struct RenderCase {
+    const char* name;
+    QStringList extra;
+    int scale;
+};
+
+void PrintTo(const RenderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RppToolRender : public testing::TestWithParam<RenderCase> {};
+
+TEST_P(RppToolRender, DrawsThePageOntoAnImageOfItsSizeAtTheResolution) {
+    rptest::ScopedTempDir tmp;
+    const QString name = tmp.File("report.rpp");
+    WriteFile(name, rptest::BuildFile({rptest::MakeEmf(50, 50), HalfRedPage()}, false));
+    const QString out = tmp.File("page.png");
+    const Result r = RunTool(QStringList{"render", name, "2", out} + GetParam().extra);
+    ASSERT_FALSE(r.crashed);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QImage image(out, "PNG");
+    ASSERT_FALSE(image.isNull());
+    const int k = GetParam().scale;
+    EXPECT_EQ(image.size(), QSize(200 * k, 100 * k));
+    EXPECT_EQ(QColor(image.pixel(50 * k, 50 * k)), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(150 * k, 50 * k)), QColor(Qt::white));
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, RppToolRender,
+                         testing::Values(RenderCase{"ScreenResolution", {}, 1},
+                                         RenderCase{"Dpi192", {"--dpi", "192"}, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct BadFile {
     const char* name;
