@@ -19,11 +19,13 @@
 
 #include <climits>
 #include <cstring>
+#include <map>
 
 namespace {
 
 constexpr uint32_t kBookMarkMagic = 0x4d424244; // "DBBM"
 constexpr double kOrderStep = 1024.0;
+constexpr int kBusyTimeoutMs = 5000;
 
 // Resets a statement when the scope ends, so no read lock stays behind.
 struct TResetter {
@@ -33,6 +35,20 @@ struct TResetter {
         sqlite3_clear_bindings(Stmt);
     }
 };
+
+// The hash is slow on purpose; a session opens the same tables again and
+// again with the same passwords. Engine calls are serialised, so the cache
+// needs no lock of its own.
+const std::string& CachedPasswordHash(const std::string& password, const std::string& salt) {
+    static std::map<std::string, std::string> cache;
+    std::string key = salt + '\0' + password;
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() >= 64)
+        cache.clear();
+    return cache.emplace(key, HashPassword(password, salt)).first->second;
+}
 
 } // namespace
 
@@ -56,7 +72,7 @@ TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeSh
         if (schema_.Protected()) {
             bool allowed = false;
             for (const std::string& pw : passwords)
-                if (HashPassword(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
+                if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
                     allowed = true;
                     break;
                 }
@@ -577,6 +593,12 @@ void TCursor::CheckWritable() const {
         Fail(DBE_ERR_TABLEREADONLY);
 }
 
+void TCursor::YieldToReaders() {
+    // Inside a batch the transaction is already ours; a reader waits for it.
+    if (sqlite3_get_autocommit(db_) && !locks_.WaitWhileIntent(kBusyTimeoutMs))
+        Fail(DBE_ERR_BUSY, "A copy of the table is being made");
+}
+
 void TCursor::CheckLockFree(int64_t rowid) {
     if (!locks_.IsFree(rowid))
         Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid));
@@ -668,6 +690,7 @@ double TCursor::OrderForInsert() {
 void TCursor::Insert(DbeLockType lock, void* buf) {
     CheckWritable();
     CheckBuffer(buf);
+    YieldToReaders();
     bool own = sqlite3_get_autocommit(db_) != 0;
     if (own)
         Exec("BEGIN IMMEDIATE");
@@ -739,6 +762,7 @@ void TCursor::Modify(const void* buf, bool freeLock) {
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
+    YieldToReaders();
     if (update_) {
         TResetter reset{update_.get()};
         BindRecord(update_.get(), buf, true);
@@ -768,6 +792,7 @@ void TCursor::Delete() {
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
+    YieldToReaders();
     RefreshKey();
     TResetter reset{delete_.get()};
     sqlite3_bind_int64(delete_.get(), 1, rowid_);
@@ -794,6 +819,7 @@ void TCursor::BeginBatch() {
     CheckWritable();
     if (!sqlite3_get_autocommit(db_))
         Fail(DBE_ERR_TRANSACTION, "A batch is already active");
+    YieldToReaders();
     Exec("BEGIN IMMEDIATE");
 }
 

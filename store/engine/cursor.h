@@ -83,6 +83,7 @@ private:
     void CheckBuffer(const void* buf) const;
     void CheckWritable() const;
     void CheckLockFree(int64_t rowid);
+    void YieldToReaders();
     double OrderForInsert();
     void Renumber();
     void BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) const;

@@ -7,6 +7,7 @@
 #include "store/engine/engine_error.h"
 #include "store/engine/password_hash.h"
 #include "store/engine/path_names.h"
+#include "store/engine/record_locks.h"
 
 #include <sqlite3.h>
 
@@ -465,6 +466,11 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
         final = *existing;
     fs::path temp = destDir / ("." + name + ".copy-" + RandomSuffix());
 
+    // Writers hold back while the copy is taken (see TRecordLocks).
+    TRecordLocks gate;
+    gate.Open(path + ".lck", false);
+    if (!gate.RaiseIntent(kBusyTimeoutMs))
+        throw TEngineError(DBE_ERR_BUSY, {"Table: " + path, "Another copy is being made"});
     TDb src(OpenConnection(path, true));
     sqlite3* rawDest = nullptr;
     int rc =
@@ -494,6 +500,7 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     } while (std::chrono::steady_clock::now() < deadline);
     int finish = sqlite3_backup_finish(backup);
+    gate.LowerIntent();
     if (rc != SQLITE_DONE)
         fail(rc == SQLITE_OK ? finish : rc, src.get());
     if (finish != SQLITE_OK)
