@@ -516,7 +516,11 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
     };
     if (rc != SQLITE_OK)
         fail(rc, rawDest);
-    sqlite3_exec(rawDest, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    // The temporary file is thrown away on any failure, so it needs no journal
+    // of its own (which saves writes on slow removable media); it is flushed
+    // before it takes the destination's name.
+    sqlite3_exec(rawDest, "PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL", nullptr, nullptr,
+                 nullptr);
     sqlite3_backup* backup = sqlite3_backup_init(rawDest, "main", src.get(), "main");
     if (!backup)
         fail(sqlite3_errcode(rawDest), rawDest);
