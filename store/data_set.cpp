@@ -118,7 +118,13 @@ void TDataSet::Close() {
             CloseCursor();
         return;
     }
-    SetState(dsInactive);
+    // The cursor is closed even when an editor fails to hear of it.
+    try {
+        SetState(dsInactive);
+    } catch (...) {
+        CloseCursor();
+        throw;
+    }
     CloseCursor();
 }
 
