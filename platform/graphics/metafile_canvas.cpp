@@ -6,6 +6,7 @@
 #include "platform/graphics/metafile_canvas.h"
 
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/emf_format.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/text_format.h"
 
@@ -31,8 +32,7 @@ constexpr std::uint32_t kStockSystemFont = 0x8000000D;
 struct TFreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
-template <typename T>
-using TMallocPtr = std::unique_ptr<T, TFreeDeleter>;
+template <typename T> using TMallocPtr = std::unique_ptr<T, TFreeDeleter>;
 
 U_COLORREF ColorRef(TColor color) {
     const TColor rgb = ColorToRGB(color);
@@ -40,12 +40,14 @@ U_COLORREF ColorRef(TColor color) {
                          static_cast<uint8_t>(GetBValue(rgb)));
 }
 
-U_RECTL RectL(const TRect& r) { return U_RECTL{r.Left, r.Top, r.Right, r.Bottom}; }
+U_RECTL RectL(const TRect& r) {
+    return U_RECTL{r.Left, r.Top, r.Right, r.Bottom};
+}
 
 // Device bounds of a record: inclusive, as the file format counts them.
 U_RECTL InclusiveBounds(const TRect& r) {
-    return U_RECTL{std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right) - 1,
-                   std::max(r.Top, r.Bottom) - 1};
+    return U_RECTL{std::min(r.Left, r.Right), std::min(r.Top, r.Bottom),
+                   std::max(r.Left, r.Right) - 1, std::max(r.Top, r.Bottom) - 1};
 }
 
 TRect Normalized(const TRect& r) {
@@ -55,13 +57,20 @@ TRect Normalized(const TRect& r) {
 
 std::uint32_t PenStyleCode(TPenStyle style) {
     switch (style) {
-    case psSolid: return U_PS_SOLID;
-    case psDash: return U_PS_DASH;
-    case psDot: return U_PS_DOT;
-    case psDashDot: return U_PS_DASHDOT;
-    case psDashDotDot: return U_PS_DASHDOTDOT;
-    case psClear: return U_PS_NULL;
-    case psInsideFrame: return U_PS_INSIDEFRAME;
+    case psSolid:
+        return U_PS_SOLID;
+    case psDash:
+        return U_PS_DASH;
+    case psDot:
+        return U_PS_DOT;
+    case psDashDot:
+        return U_PS_DASHDOT;
+    case psDashDotDot:
+        return U_PS_DASHDOTDOT;
+    case psClear:
+        return U_PS_NULL;
+    case psInsideFrame:
+        return U_PS_INSIDEFRAME;
     }
     return U_PS_SOLID;
 }
@@ -69,20 +78,21 @@ std::uint32_t PenStyleCode(TPenStyle style) {
 // The font as the file describes it: height in reference-device pixels.
 U_LOGFONT LogFontOf(const TFont& font) {
     const int ppi = font.PixelsPerInch() > 0 ? font.PixelsPerInch() : ReferencePixelsPerInch;
-    const int height = static_cast<int>(
-        std::lround(static_cast<double>(font.Height()) * ReferencePixelsPerInch / static_cast<double>(ppi)));
+    const int height = static_cast<int>(std::lround(
+        static_cast<double>(font.Height()) * ReferencePixelsPerInch / static_cast<double>(ppi)));
     uint16_t face[U_LF_FACESIZE] = {};
     const QString name = font.Name().left(U_LF_FACESIZE - 1);
-    for (qsizetype i = 0; i < name.size(); ++i) face[i] = name.at(i).unicode();
+    for (qsizetype i = 0; i < name.size(); ++i)
+        face[i] = name.at(i).unicode();
     const TFontStyles style = font.Style();
-    return logfont_set(height, 0, 0, 0, (style & fsBold) ? U_FW_BOLD : U_FW_NORMAL, (style & fsItalic) ? 1 : 0,
-                       (style & fsUnderline) ? 1 : 0, (style & fsStrikeOut) ? 1 : 0,
-                       static_cast<uint8_t>(font.Charset()), U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS,
-                       U_DEFAULT_QUALITY, U_DEFAULT_PITCH, face);
+    return logfont_set(height, 0, 0, 0, (style & fsBold) ? U_FW_BOLD : U_FW_NORMAL,
+                       (style & fsItalic) ? 1 : 0, (style & fsUnderline) ? 1 : 0,
+                       (style & fsStrikeOut) ? 1 : 0, static_cast<uint8_t>(font.Charset()),
+                       U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY,
+                       U_DEFAULT_PITCH, face);
 }
 
-template <typename T>
-QByteArray BytesOf(const T& value) {
+template <typename T> QByteArray BytesOf(const T& value) {
     return QByteArray(reinterpret_cast<const char*>(&value), sizeof(T));
 }
 
@@ -93,23 +103,26 @@ struct TDib {
 };
 
 TDib MakeDib(const QImage& source, bool alpha) {
-    const QImage image = source.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const QImage image =
+        source.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     const int w = image.width();
     const int h = image.height();
     TDib dib;
     dib.Pixels.resize(static_cast<qsizetype>(w) * h * 4);
     for (int y = 0; y < h; ++y)
-        std::memcpy(dib.Pixels.data() + static_cast<qsizetype>(h - 1 - y) * w * 4, image.constScanLine(y),
-                    static_cast<std::size_t>(w) * 4);
-    const U_BITMAPINFOHEADER header =
-        bitmapinfoheader_set(w, h, 1, 32, U_BI_RGB, static_cast<uint32_t>(dib.Pixels.size()), 0, 0, 0, 0);
+        std::memcpy(dib.Pixels.data() + static_cast<qsizetype>(h - 1 - y) * w * 4,
+                    image.constScanLine(y), static_cast<std::size_t>(w) * 4);
+    const U_BITMAPINFOHEADER header = bitmapinfoheader_set(
+        w, h, 1, 32, U_BI_RGB, static_cast<uint32_t>(dib.Pixels.size()), 0, 0, 0, 0);
     dib.Info.reset(bitmapinfo_set(header, nullptr));
     return dib;
 }
 
-}  // namespace
+} // namespace
 
-TMetafileCanvas::TMetafileCanvas(TMetafile& metafile) : metafile_(metafile) { handles_.resize(1); }
+TMetafileCanvas::TMetafileCanvas(TMetafile& metafile) : metafile_(metafile) {
+    handles_.resize(1);
+}
 
 TMetafileCanvas::~TMetafileCanvas() {
     try {
@@ -121,7 +134,8 @@ TMetafileCanvas::~TMetafileCanvas() {
 
 void TMetafileCanvas::Append(char* record) {
     TMallocPtr<char> owned(record);
-    if (!record) return;
+    if (!record)
+        return;
     std::uint32_t size;
     std::memcpy(&size, record + 4, 4);
     records_.append(record, size);
@@ -135,7 +149,8 @@ void TMetafileCanvas::AppendOwned(const QByteArray& record) {
 
 void TMetafileCanvas::AddBounds(const TRect& rect) {
     const TRect r = Normalized(rect);
-    if (r.IsEmpty()) return;
+    if (r.IsEmpty())
+        return;
     if (!hasBounds_) {
         bounds_ = r;
         hasBounds_ = true;
@@ -149,10 +164,13 @@ void TMetafileCanvas::AddBounds(const TRect& rect) {
 
 std::uint32_t TMetafileCanvas::ObjectFor(const TObjectKey& key) {
     for (std::uint32_t i = 1; i < handles_.size(); ++i)
-        if (handles_[i] && *handles_[i] == key) return i;
+        if (handles_[i] && *handles_[i] == key)
+            return i;
     std::uint32_t slot = 1;
-    while (slot < handles_.size() && handles_[slot]) ++slot;
-    if (slot == handles_.size()) handles_.emplace_back();
+    while (slot < handles_.size() && handles_[slot])
+        ++slot;
+    if (slot == handles_.size())
+        handles_.emplace_back();
     handles_[slot] = key;
     highestHandle_ = std::max(highestHandle_, slot);
     switch (key.Kind) {
@@ -176,7 +194,8 @@ std::uint32_t TMetafileCanvas::ObjectFor(const TObjectKey& key) {
 }
 
 void TMetafileCanvas::SelectHandle(std::uint32_t& slot, std::uint32_t handle) {
-    if (slot == handle) return;
+    if (slot == handle)
+        return;
     Append(U_EMRSELECTOBJECT_set(handle));
     slot = handle;
     DeleteUnused();
@@ -184,11 +203,16 @@ void TMetafileCanvas::SelectHandle(std::uint32_t& slot, std::uint32_t handle) {
 
 void TMetafileCanvas::DeleteUnused() {
     for (std::uint32_t i = 1; i < handles_.size(); ++i) {
-        if (!handles_[i]) continue;
-        const auto uses = [i](const TDeviceState& d) { return d.Pen == i || d.Brush == i || d.Font == i; };
+        if (!handles_[i])
+            continue;
+        const auto uses = [i](const TDeviceState& d) {
+            return d.Pen == i || d.Brush == i || d.Font == i;
+        };
         bool used = uses(device_);
-        for (const TSavedCanvas& s : saved_) used = used || uses(s.Device);
-        if (used) continue;
+        for (const TSavedCanvas& s : saved_)
+            used = used || uses(s.Device);
+        if (used)
+            continue;
         Append(U_EMRDELETEOBJECT_set(i));
         handles_[i].reset();
     }
@@ -198,8 +222,8 @@ void TMetafileCanvas::SelectPen() {
     const TPen& pen = Pen();
     std::uint32_t handle = kStockNullPen;
     if (pen.Style != psClear) {
-        const U_LOGPEN logPen = logpen_set(PenStyleCode(pen.Style), point_set(std::max(pen.Width, 0), 0),
-                                           ColorRef(pen.Color));
+        const U_LOGPEN logPen = logpen_set(
+            PenStyleCode(pen.Style), point_set(std::max(pen.Width, 0), 0), ColorRef(pen.Color));
         handle = ObjectFor(TObjectKey{TObjectKey::okPen, BytesOf(logPen)});
     }
     SelectHandle(device_.Pen, handle);
@@ -222,43 +246,54 @@ void TMetafileCanvas::SelectFont() {
 
 void TMetafileCanvas::SetTextColorRecord(TColor color) {
     const std::int64_t rgb = ColorToRGB(color);
-    if (device_.TextColor == rgb) return;
+    if (device_.TextColor == rgb)
+        return;
     Append(U_EMRSETTEXTCOLOR_set(ColorRef(color)));
     device_.TextColor = rgb;
 }
 
 void TMetafileCanvas::SetBkColorRecord(TColor color) {
     const std::int64_t rgb = ColorToRGB(color);
-    if (device_.BkColor == rgb) return;
+    if (device_.BkColor == rgb)
+        return;
     Append(U_EMRSETBKCOLOR_set(ColorRef(color)));
     device_.BkColor = rgb;
 }
 
 void TMetafileCanvas::SetBkModeRecord(int mode) {
-    if (device_.BkMode == mode) return;
+    if (device_.BkMode == mode)
+        return;
     Append(U_EMRSETBKMODE_set(static_cast<uint32_t>(mode)));
     device_.BkMode = mode;
 }
 
 void TMetafileCanvas::SetTextAlignRecord(unsigned align) {
-    if (device_.TextAlign == static_cast<std::int64_t>(align)) return;
+    if (device_.TextAlign == static_cast<std::int64_t>(align))
+        return;
     Append(U_EMRSETTEXTALIGN_set(align));
     device_.TextAlign = align;
 }
 
 void TMetafileCanvas::FillRect(const TRect& rect) {
-    if (!Recording() || Brush().Style == bsClear) return;
+    if (!Recording() || Brush().Style == bsClear)
+        return;
     const TRect r = Normalized(rect);
-    if (r.IsEmpty()) return;
+    if (r.IsEmpty())
+        return;
+    // A pattern copy with the selected brush, as the desktop records its own
+    // rectangle fills: exact at any playback scale, unlike a rectangle with a
+    // null pen, whose interior loses a device pixel on two sides.
     SelectBrush();
-    const U_RECTL box = RectL(r);
-    TMallocPtr<U_RGNDATA> region(rgndata_set(rgndataheader_set(1, box), const_cast<U_RECTL*>(&box)));
-    Append(U_EMRFILLRGN_set(InclusiveBounds(r), device_.Brush, region.get()));
+    Append(U_EMRBITBLT_set(InclusiveBounds(r), point32_set(r.Left, r.Top),
+                           point32_set(r.Width(), r.Height()), point32_set(0, 0),
+                           xform_set(1, 0, 0, 1, 0, 0), colorref3_set(0, 0, 0), U_DIB_RGB_COLORS,
+                           U_PATCOPY, nullptr, 0, nullptr));
     AddBounds(r);
 }
 
 void TMetafileCanvas::Rectangle(const TRect& rect) {
-    if (!Recording()) return;
+    if (!Recording())
+        return;
     SelectPen();
     SelectBrush();
     Append(U_EMRRECTANGLE_set(RectL(rect)));
@@ -266,7 +301,8 @@ void TMetafileCanvas::Rectangle(const TRect& rect) {
 }
 
 void TMetafileCanvas::Ellipse(const TRect& rect) {
-    if (!Recording()) return;
+    if (!Recording())
+        return;
     SelectPen();
     SelectBrush();
     Append(U_EMRELLIPSE_set(RectL(rect)));
@@ -274,7 +310,8 @@ void TMetafileCanvas::Ellipse(const TRect& rect) {
 }
 
 void TMetafileCanvas::LineTo(int x, int y) {
-    if (!Recording()) return;
+    if (!Recording())
+        return;
     SelectPen();
     const TPoint from = PenPos();
     if (!device_.PositionKnown || device_.Position != from)
@@ -283,23 +320,27 @@ void TMetafileCanvas::LineTo(int x, int y) {
     device_.Position = TPoint{x, y};
     device_.PositionKnown = true;
     const int half = std::max(Pen().Width, 1) / 2 + 1;
-    AddBounds(TRect{std::min(from.X, x) - half, std::min(from.Y, y) - half, std::max(from.X, x) + half,
-                    std::max(from.Y, y) + half});
+    AddBounds(TRect{std::min(from.X, x) - half, std::min(from.Y, y) - half,
+                    std::max(from.X, x) + half, std::max(from.Y, y) + half});
     MoveTo(x, y);
 }
 
-void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* clip, const QString& text,
-                                 const std::vector<int>* advances) {
-    if (!Recording()) return;
+void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* clip,
+                                 const QString& text, const std::vector<int>* advances) {
+    if (!Recording())
+        return;
     unsigned flags = clip ? options & (ETO_OPAQUE | ETO_CLIPPED) : 0;
-    if (Brush().Style == bsClear) flags &= ~ETO_OPAQUE;
+    if (Brush().Style == bsClear)
+        flags &= ~ETO_OPAQUE;
     const bool opaqueBackground = BkMode() == OPAQUE && Brush().Style != bsClear;
-    if (text.isEmpty() && !(flags & ETO_OPAQUE)) return;
+    if (text.isEmpty() && !(flags & ETO_OPAQUE))
+        return;
 
     SelectFont();
     SetTextColorRecord(TextColor());
     SetBkModeRecord(opaqueBackground ? OPAQUE : TRANSPARENT);
-    if (opaqueBackground || (flags & ETO_OPAQUE)) SetBkColorRecord(Brush().Color);
+    if (opaqueBackground || (flags & ETO_OPAQUE))
+        SetBkColorRecord(Brush().Color);
     SetTextAlignRecord(TextAlign());
 
     // Every text record carries the advances of the reference device, so the
@@ -308,7 +349,8 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* cl
     if (dx.size() != static_cast<std::size_t>(text.size())) {
         const std::vector<int> measured = CharacterAdvances(text);
         dx.resize(static_cast<std::size_t>(text.size()));
-        for (std::size_t i = advances ? advances->size() : 0; i < dx.size() && i < measured.size(); ++i)
+        for (std::size_t i = advances ? advances->size() : 0; i < dx.size() && i < measured.size();
+             ++i)
             dx[i] = measured[i];
     }
     std::vector<uint32_t> dxCodes(dx.begin(), dx.end());
@@ -317,7 +359,8 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* cl
 
     // Where the text lands, for the record's bounds.
     int width = 0;
-    for (int d : dx) width += d;
+    for (int d : dx)
+        width += d;
     const TSize extent = TextExtent(text);
     const unsigned align = TextAlign();
     int left = x;
@@ -333,22 +376,24 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* cl
     TRect box{left, top, left + width, top + extent.cy};
     if (clip && (flags & ETO_CLIPPED)) {
         const TRect c = Normalized(*clip);
-        box = TRect{std::max(box.Left, c.Left), std::max(box.Top, c.Top), std::min(box.Right, c.Right),
-                    std::min(box.Bottom, c.Bottom)};
+        box = TRect{std::max(box.Left, c.Left), std::max(box.Top, c.Top),
+                    std::min(box.Right, c.Right), std::min(box.Bottom, c.Bottom)};
     }
     if (clip && (flags & ETO_OPAQUE)) {
         const TRect c = Normalized(*clip);
         box = box.IsEmpty() ? c
-                            : TRect{std::min(box.Left, c.Left), std::min(box.Top, c.Top), std::max(box.Right, c.Right),
-                                    std::max(box.Bottom, c.Bottom)};
+                            : TRect{std::min(box.Left, c.Left), std::min(box.Top, c.Top),
+                                    std::max(box.Right, c.Right), std::max(box.Bottom, c.Bottom)};
     }
 
     const U_RECTL rcl = clip ? RectL(*clip) : U_RECTL{0, 0, -1, -1};
-    TMallocPtr<char> emrtext(emrtext_set(point32_set(x, y), static_cast<U_NUM_STR>(text.size()), 2, chars.data(),
-                                         flags, rcl, dxCodes.empty() ? nullptr : dxCodes.data()));
+    TMallocPtr<char> emrtext(emrtext_set(point32_set(x, y), static_cast<U_NUM_STR>(text.size()), 2,
+                                         chars.data(), flags, rcl,
+                                         dxCodes.empty() ? nullptr : dxCodes.data()));
     const U_FLOAT scale = 2540.0f / ReferencePixelsPerInch;
-    Append(U_EMREXTTEXTOUTW_set(box.IsEmpty() ? U_RECTL{0, 0, -1, -1} : InclusiveBounds(box), U_GM_COMPATIBLE,
-                                scale, scale, reinterpret_cast<PU_EMRTEXT>(emrtext.get())));
+    Append(U_EMREXTTEXTOUTW_set(box.IsEmpty() ? U_RECTL{0, 0, -1, -1} : InclusiveBounds(box),
+                                U_GM_COMPATIBLE, scale, scale,
+                                reinterpret_cast<PU_EMRTEXT>(emrtext.get())));
     AddBounds(box);
 }
 
@@ -369,35 +414,45 @@ int TMetafileCanvas::DrawText(const QString& text, TRect& rect, unsigned format)
 }
 
 void TMetafileCanvas::IntersectClipRect(const TRect& rect) {
-    if (!Recording()) return;
+    if (!Recording())
+        return;
     const TRect r = Normalized(rect);
     Append(U_EMRINTERSECTCLIPRECT_set(RectL(r)));
     if (!clip_) {
         clip_ = r;
         return;
     }
-    TRect c{std::max(clip_->Left, r.Left), std::max(clip_->Top, r.Top), std::min(clip_->Right, r.Right),
-            std::min(clip_->Bottom, r.Bottom)};
-    if (c.IsEmpty()) c = TRect{c.Left, c.Top, c.Left, c.Top};
+    TRect c{std::max(clip_->Left, r.Left), std::max(clip_->Top, r.Top),
+            std::min(clip_->Right, r.Right), std::min(clip_->Bottom, r.Bottom)};
+    if (c.IsEmpty())
+        c = TRect{c.Left, c.Top, c.Left, c.Top};
     clip_ = c;
 }
 
 void TMetafileCanvas::SelectClipRect(const TRect* rect) {
-    if (!Recording()) return;
+    if (!Recording())
+        return;
     if (!rect) {
         // A copy of no region removes the clip.
-        Append(U_EMREXTSELECTCLIPRGN_set(U_RGN_COPY, nullptr));
+        QByteArray record(16, '\0');
+        emf::PutU32(record, 0, U_EMR_EXTSELECTCLIPRGN);
+        emf::PutU32(record, 4, 16);
+        emf::PutU32(record, 12, U_RGN_COPY);
+        AppendOwned(record);
         clip_.reset();
         return;
     }
     const TRect r = Normalized(*rect);
     const U_RECTL box = RectL(r);
-    TMallocPtr<U_RGNDATA> region(rgndata_set(rgndataheader_set(1, box), const_cast<U_RECTL*>(&box)));
+    TMallocPtr<U_RGNDATA> region(
+        rgndata_set(rgndataheader_set(1, box), const_cast<U_RECTL*>(&box)));
     Append(U_EMREXTSELECTCLIPRGN_set(U_RGN_COPY, region.get()));
     clip_ = r;
 }
 
-std::optional<TRect> TMetafileCanvas::ClipRect() const { return clip_; }
+std::optional<TRect> TMetafileCanvas::ClipRect() const {
+    return clip_;
+}
 
 int TMetafileCanvas::SaveDC() {
     TSavedCanvas state;
@@ -411,15 +466,18 @@ int TMetafileCanvas::SaveDC() {
     state.Clip = clip_;
     state.Device = device_;
     saved_.push_back(state);
-    if (Recording()) Append(U_EMRSAVEDC_set());
+    if (Recording())
+        Append(U_EMRSAVEDC_set());
     return static_cast<int>(saved_.size());
 }
 
 void TMetafileCanvas::RestoreDC(int saved) {
     const int depth = static_cast<int>(saved_.size());
     const int index = saved < 0 ? depth + saved + 1 : saved;
-    if (index < 1 || index > depth) return;
-    if (Recording()) Append(U_EMRRESTOREDC_set(-(depth - index + 1)));
+    if (index < 1 || index > depth)
+        return;
+    if (Recording())
+        Append(U_EMRRESTOREDC_set(-(depth - index + 1)));
     const TSavedCanvas state = saved_[static_cast<std::size_t>(index - 1)];
     saved_.resize(static_cast<std::size_t>(index - 1));
     SetFont(state.Font);
@@ -431,47 +489,71 @@ void TMetafileCanvas::RestoreDC(int saved) {
     MoveTo(state.PenPos.X, state.PenPos.Y);
     clip_ = state.Clip;
     device_ = state.Device;
-    if (Recording()) DeleteUnused();
+    if (Recording())
+        DeleteUnused();
 }
 
 void TMetafileCanvas::RecordBitmap(const TRect& dest, const QImage& image) {
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return;
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return;
     TDib dib = MakeDib(image, false);
     Append(U_EMRSTRETCHDIBITS_set(InclusiveBounds(dest), point32_set(dest.Left, dest.Top),
                                   point32_set(dest.Width(), dest.Height()), point32_set(0, 0),
-                                  point32_set(image.width(), image.height()), U_DIB_RGB_COLORS, U_SRCCOPY,
-                                  dib.Info.get(), static_cast<uint32_t>(dib.Pixels.size()), dib.Pixels.data()));
+                                  point32_set(image.width(), image.height()), U_DIB_RGB_COLORS,
+                                  U_SRCCOPY, dib.Info.get(),
+                                  static_cast<uint32_t>(dib.Pixels.size()), dib.Pixels.data()));
     AddBounds(dest);
 }
 
 void TMetafileCanvas::RecordAlphaBitmap(const TRect& dest, const QImage& image) {
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return;
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return;
     TDib dib = MakeDib(image, true);
     const U_BLEND blend{0, 0, 255, U_AC_SRC_ALPHA};
     Append(U_EMRALPHABLEND_set(InclusiveBounds(dest), point32_set(dest.Left, dest.Top),
                                point32_set(dest.Width(), dest.Height()), point32_set(0, 0),
-                               point32_set(image.width(), image.height()), xform_set(1, 0, 0, 1, 0, 0),
-                               colorref3_set(0, 0, 0), U_DIB_RGB_COLORS, blend, dib.Info.get(),
+                               point32_set(image.width(), image.height()),
+                               xform_set(1, 0, 0, 1, 0, 0), colorref3_set(0, 0, 0),
+                               U_DIB_RGB_COLORS, blend, dib.Info.get(),
                                static_cast<uint32_t>(dib.Pixels.size()), dib.Pixels.data()));
     AddBounds(dest);
 }
 
 void TMetafileCanvas::StretchDraw(const TRect& dest, const TBitmap& bitmap) {
-    if (!Recording() || bitmap.Empty()) return;
-    RecordBitmap(dest, bitmap.Image());
+    if (!Recording() || bitmap.Empty())
+        return;
+    CopyRect(dest, bitmap, Rect(0, 0, bitmap.Width(), bitmap.Height()));
 }
 
 void TMetafileCanvas::CopyRect(const TRect& dest, const TBitmap& source, const TRect& sourceRect) {
-    if (!Recording() || source.Empty()) return;
-    // The file gets the copied pixels themselves, already mirrored.
-    const TRect s = Normalized(sourceRect);
-    QImage part = source.Image().copy(s.Left, s.Top, s.Width(), s.Height());
-    part = part.mirrored(sourceRect.Right < sourceRect.Left, sourceRect.Bottom < sourceRect.Top);
-    RecordBitmap(dest, part);
+    if (!Recording() || source.Empty())
+        return;
+    // The file gets the copied pixels themselves, already mirrored, at a
+    // destination with positive extents. A reversed edge pair a > b covers
+    // the pixels b + 1 to a, as the desktop's stretched copies count them.
+    const auto axis = [](int a, int b) {
+        struct TAxis {
+            int From, Length;
+            bool Reversed;
+        };
+        return b >= a ? TAxis{a, b - a, false} : TAxis{b + 1, a - b, true};
+    };
+    const auto dx = axis(dest.Left, dest.Right), dy = axis(dest.Top, dest.Bottom);
+    const auto sx = axis(sourceRect.Left, sourceRect.Right),
+               sy = axis(sourceRect.Top, sourceRect.Bottom);
+    if (dx.Length == 0 || dy.Length == 0 || sx.Length == 0 || sy.Length == 0)
+        return;
+    // Parts outside the bitmap come out black.
+    QImage part = source.Image()
+                      .copy(sx.From, sy.From, sx.Length, sy.Length)
+                      .convertToFormat(QImage::Format_RGB32);
+    part = part.mirrored(dx.Reversed != sx.Reversed, dy.Reversed != sy.Reversed);
+    RecordBitmap(Bounds(dx.From, dy.From, dx.Length, dy.Length), part);
 }
 
 void TMetafileCanvas::DrawTransparent(int x, int y, const TBitmap& bitmap, TColor transparent) {
-    if (!Recording() || bitmap.Empty()) return;
+    if (!Recording() || bitmap.Empty())
+        return;
     QImage image = bitmap.Image().convertToFormat(QImage::Format_ARGB32);
     const QRgb key = ToQColor(transparent).rgb() & 0xFFFFFF;
     for (int row = 0; row < image.height(); ++row) {
@@ -483,16 +565,20 @@ void TMetafileCanvas::DrawTransparent(int x, int y, const TBitmap& bitmap, TColo
 }
 
 void TMetafileCanvas::End() {
-    if (ended_) return;
-    if (!saved_.empty()) RestoreDC(1);
+    if (ended_)
+        return;
+    if (!saved_.empty())
+        RestoreDC(1);
     // Leave the stock objects selected and free everything the page made.
     SelectHandle(device_.Pen, kStockBlackPen);
     SelectHandle(device_.Brush, kStockWhiteBrush);
     SelectHandle(device_.Font, kStockSystemFont);
     DeleteUnused();
     ended_ = true;
-    const TRect bounds = hasBounds_ ? TRect{bounds_.Left, bounds_.Top, bounds_.Right - 1, bounds_.Bottom - 1}
-                                    : TRect{0, 0, -1, -1};
-    metafile_.SetRecords(records_, recordCount_, static_cast<std::uint16_t>(std::min<std::uint32_t>(highestHandle_ + 1, 0xFFFF)),
-                         bounds);
+    const TRect bounds =
+        hasBounds_ ? TRect{bounds_.Left, bounds_.Top, bounds_.Right - 1, bounds_.Bottom - 1}
+                   : TRect{0, 0, -1, -1};
+    metafile_.SetRecords(
+        records_, recordCount_,
+        static_cast<std::uint16_t>(std::min<std::uint32_t>(highestHandle_ + 1, 0xFFFF)), bounds);
 }

@@ -15,8 +15,8 @@ class TMetafile;
 
 // What a playback did, for callers that care (tests, diagnostics).
 struct TMetafilePlayback {
-    int Records = 0;    // records looked at, the header included
-    int Skipped = 0;    // unknown, unsupported or refused records
+    int Records = 0;      // records looked at, the header included
+    int Skipped = 0;      // unknown, unsupported or refused records
     bool Stopped = false; // a malformed record ended playback early
 };
 

@@ -19,6 +19,7 @@
 
 #include <climits>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -34,6 +35,20 @@ struct TResetter {
         sqlite3_clear_bindings(Stmt);
     }
 };
+
+// The hash is slow on purpose; a session opens the same tables again and
+// again with the same passwords. Engine calls are serialised, so the cache
+// needs no lock of its own.
+const std::string& CachedPasswordHash(const std::string& password, const std::string& salt) {
+    static std::map<std::string, std::string> cache;
+    std::string key = salt + '\0' + password;
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() >= 64)
+        cache.clear();
+    return cache.emplace(key, HashPassword(password, salt)).first->second;
+}
 
 } // namespace
 
@@ -57,7 +72,7 @@ TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeSh
         if (schema_.Protected()) {
             bool allowed = false;
             for (const std::string& pw : passwords)
-                if (HashPassword(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
+                if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
                     allowed = true;
                     break;
                 }

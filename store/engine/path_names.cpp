@@ -4,7 +4,9 @@
 
 #include "platform/drive_map.h"
 
-bool NamesMatch(std::string_view a, std::string_view b) { return SameNameIgnoringCase(a, b); }
+bool NamesMatch(std::string_view a, std::string_view b) {
+    return SameNameIgnoringCase(a, b);
+}
 
 std::optional<std::filesystem::path> ResolveDirectory(std::string_view path) {
     return ResolveWindowsPath(path);

@@ -6,6 +6,8 @@
 #include <QPalette>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 TEST(Color, RedLivesInTheLowOrderByte) {
     EXPECT_EQ(RGB(255, 0, 0), clRed);
     EXPECT_EQ(RGB(0, 0, 255), clBlue);
@@ -35,6 +37,7 @@ struct PaletteCase {
     TColor System;
     QPalette::ColorGroup Group;
     QPalette::ColorRole Role;
+    friend void PrintTo(const PaletteCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class SystemColor : public ::testing::TestWithParam<PaletteCase> {};

@@ -9,6 +9,8 @@
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 TEST(Font, DefaultsAreTheDesktopDefaultFont) {
     const TFont f;
     EXPECT_EQ(f.Name(), QStringLiteral("MS Sans Serif"));
@@ -24,6 +26,7 @@ struct SizeCase {
     int Points;
     int Ppi;
     int Height;
+    friend void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.Points << "pt@" << c.Ppi; }
 };
 
 class FontSize : public ::testing::TestWithParam<SizeCase> {};
@@ -66,6 +69,7 @@ TEST(Font, MulDivRoundsHalvesAwayFromZero) {
 struct FaceCase {
     const char* Desktop;
     const char* Installed;
+    friend void PrintTo(const FaceCase& c, std::ostream* os) { *os << c.Desktop; }
 };
 
 class FaceSubstitution : public ::testing::TestWithParam<FaceCase> {};

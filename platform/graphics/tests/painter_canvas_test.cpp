@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 
 namespace {
@@ -192,6 +194,7 @@ struct AlignCase {
     unsigned Align;
     int ExpectLeft; // in terms of x and width: 0 = x, 1 = x - w, 2 = x - w/2
     int ExpectTop;  // 0 = y, 1 = y - h, 2 = y - ascent
+    friend void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class TextAlignment : public ::testing::TestWithParam<AlignCase> {};
@@ -644,4 +647,92 @@ TEST(PainterCanvasDrawText, OpaqueModeFillsBehindTheText) {
     const TRect painted = Painted(image);
     EXPECT_EQ(Count(image, clYellow) + Count(image, clBlack), painted.Width() * painted.Height());
     EXPECT_GT(Count(image, clYellow), 0);
+}
+
+TEST(PainterCanvas, DashedRectangleOutlineHasGaps) {
+    const QImage image = Draw(40, 40, [](TCanvas& c) {
+        c.Brush().Style = bsClear;
+        c.Pen().Color = clBlack;
+        c.Pen().Style = psDash;
+        c.Rectangle(Rect(2, 2, 38, 38));
+    });
+    EXPECT_EQ(Painted(image), Rect(2, 2, 38, 38));
+    int top = 0;
+    for (int x = 2; x < 38; ++x)
+        top += At(image, x, 2) == clBlack;
+    EXPECT_GT(top, 10);
+    EXPECT_LT(top, 36);
+}
+
+TEST(PainterCanvas, EllipseWithoutPenIsOnlyItsFill) {
+    const QImage image = Draw(30, 30, [](TCanvas& c) {
+        c.Brush().Color = clLime;
+        c.Pen().Style = psClear;
+        c.Ellipse(Rect(5, 5, 25, 25));
+    });
+    EXPECT_EQ(Painted(image), Rect(5, 5, 25, 25));
+    EXPECT_EQ(Count(image, clLime) + Count(image, clWhite), 900);
+    EXPECT_EQ(At(image, 5, 15), clLime);
+}
+
+TEST(PainterCanvas, WidePenEllipseRingIsAsThickAsThePen) {
+    const QImage image = Draw(40, 40, [](TCanvas& c) {
+        c.Brush().Color = clLime;
+        c.Pen().Color = clNavy;
+        c.Pen().Width = 3;
+        c.Ellipse(Rect(0, 0, 40, 40));
+    });
+    // Along the middle row: three pen pixels, then the fill.
+    EXPECT_EQ(At(image, 0, 20), clNavy);
+    EXPECT_EQ(At(image, 2, 20), clNavy);
+    EXPECT_EQ(At(image, 3, 20), clLime);
+    EXPECT_EQ(At(image, 39, 20), clNavy);
+    EXPECT_EQ(At(image, 36, 20), clLime);
+    EXPECT_EQ(At(image, 20, 2), clNavy);
+    EXPECT_EQ(At(image, 20, 3), clLime);
+}
+
+TEST(PainterCanvas, EllipseOutlineIsClosed) {
+    // Every fill pixel's four neighbours are fill or pen, never background.
+    const QImage image = Draw(50, 20, [](TCanvas& c) {
+        c.Brush().Color = clLime;
+        c.Pen().Color = clNavy;
+        c.Ellipse(Rect(1, 1, 49, 19));
+    });
+    for (int y = 1; y < 19; ++y)
+        for (int x = 1; x < 49; ++x) {
+            if (At(image, x, y) != clLime)
+                continue;
+            for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                EXPECT_NE(At(image, x + dx, y + dy), clWhite) << x << "," << y;
+        }
+}
+
+TEST(PainterCanvas, ClearPenDrawsNoLine) {
+    const QImage image = Draw(20, 20, [](TCanvas& c) {
+        c.Pen().Style = psClear;
+        c.MoveTo(0, 0);
+        c.LineTo(19, 19);
+        EXPECT_EQ(c.PenPos(), (TPoint{19, 19}));
+    });
+    EXPECT_EQ(Count(image, clWhite), 400);
+}
+
+TEST(PainterCanvas, TextRectFillsTheRectangleWithASolidBrush) {
+    const TRect box = Rect(5, 5, 60, 25);
+    const QImage solid = Draw(80, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-12));
+        c.Brush().Color = clAqua;
+        c.TextRect(box, 8, 8, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    });
+    EXPECT_EQ(Painted(solid), box);
+    EXPECT_EQ(At(solid, 59, 24), clAqua);
+    const QImage clear = Draw(80, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-12));
+        c.Brush().Style = bsClear;
+        c.TextRect(box, 8, 8, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    });
+    EXPECT_EQ(Count(clear, clAqua), 0);
+    EXPECT_LE(Painted(clear).Right, box.Right);
+    EXPECT_GT(Painted(clear).Right, box.Right - 6); // cut at the edge, not before
 }

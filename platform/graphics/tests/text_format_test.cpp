@@ -62,6 +62,7 @@ struct EllipsisCase {
     int Width;
     unsigned Mode;
     const char* Expected;
+    friend void PrintTo(const EllipsisCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class Ellipsis : public ::testing::TestWithParam<EllipsisCase> {};
@@ -129,6 +130,7 @@ struct PlaceCase {
     int X;
     int Y;
     int Height;
+    friend void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class Placement : public ::testing::TestWithParam<PlaceCase> {};

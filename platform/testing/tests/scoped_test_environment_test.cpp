@@ -2,6 +2,7 @@
 // overrides of the caller removed, everything put back afterwards.
 #include "platform/testing/scoped_test_environment.h"
 
+#include "platform/registry.h"
 #include "platform/testing/scoped_test_clock.h"
 
 #include <QDir>
@@ -84,6 +85,14 @@ TEST(ScopedTestEnvironment, WritesConfigurationLinesAndFiles) {
     const QString file = env.WriteFile(QStringLiteral("a/b/c.bin"), QByteArray("\0x", 2));
     EXPECT_EQ(file, env.Root() + "/a/b/c.bin");
     EXPECT_EQ(Contents(file), QByteArray("\0x", 2));
+}
+
+TEST(ScopedTestEnvironment, RegistryIsReadOnlyFromInsideTheTestDirectory) {
+    ScopedTestEnvironment env;
+    for (const QString& file : RegistryFiles())
+        EXPECT_TRUE(file.startsWith(env.Root())) << file.toStdString();
+    env.AppendSystemRegistryConf(QStringLiteral("# machine-wide"));
+    EXPECT_EQ(Contents(env.SystemRegistryFile()), "# machine-wide\n");
 }
 
 TEST(ScopedTestEnvironment, InstallsScriptedDialogsAndShellWhileItLives) {

@@ -94,7 +94,8 @@ TEST(ScriptedDialogs, PasswordsAndFileNamesComeFromTheirQueues) {
     EXPECT_EQ(Dialogs().PromptPassword(QStringLiteral("QUESTOES.DB")),
               std::optional<QString>(QStringLiteral("marmelada")));
     EXPECT_EQ(Dialogs().PromptPassword(QStringLiteral("FRASES.DB")), std::nullopt);
-    EXPECT_EQ(Dialogs().PromptPassword(QStringLiteral("X.DB")), std::nullopt); // queue empty
+    EXPECT_NONFATAL_FAILURE(Dialogs().PromptPassword(QStringLiteral("X.DB")),
+                            "Unscripted password prompt");
     EXPECT_EQ(dialogs.PasswordRequests(),
               (QStringList{QStringLiteral("QUESTOES.DB"), QStringLiteral("FRASES.DB"),
                            QStringLiteral("X.DB")}));
@@ -103,7 +104,10 @@ TEST(ScriptedDialogs, PasswordsAndFileNamesComeFromTheirQueues) {
     save.Title = QStringLiteral("Save report");
     save.DefaultExt = QStringLiteral("RPP");
     EXPECT_EQ(Dialogs().SaveFileName(save), std::optional<QString>(QStringLiteral("/tmp/a.RPP")));
-    EXPECT_EQ(Dialogs().OpenFileName(TFileDialogOptions{}), std::nullopt);
+    std::optional<QString> unscripted = QStringLiteral("x");
+    EXPECT_NONFATAL_FAILURE(unscripted = Dialogs().OpenFileName(TFileDialogOptions{}),
+                            "Unscripted open dialog");
+    EXPECT_EQ(unscripted, std::nullopt);
     ASSERT_EQ(dialogs.SaveRequests().size(), 1u);
     EXPECT_EQ(dialogs.SaveRequests()[0].Title, QStringLiteral("Save report"));
     EXPECT_EQ(dialogs.SaveRequests()[0].DefaultExt, QStringLiteral("RPP"));

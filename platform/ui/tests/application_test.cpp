@@ -12,7 +12,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -301,6 +303,19 @@ TEST(ApplicationServices, KeepsInstalledServicesAndFillsTheMissingOnes) {
     }
     EXPECT_EQ(InstalledDialogs(), &dialogs);
     EXPECT_EQ(KeyboardState(), nullptr);
+}
+
+TEST(ApplicationTranslation, StandardDialogsSpeakPortugueseWhileItLives) {
+    const QString qtUndo = QStringLiteral("&Undo");
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                       QStringLiteral("/qtbase_pt_BR.qm")))
+        GTEST_SKIP() << "Qt's translations are not installed";
+    {
+        TApplication app;
+        app.Initialize();
+        EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Undo"), QStringLiteral("&Desfazer"));
+    }
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Undo"), qtUndo);
 }
 
 TEST(ApplicationTitle, DefaultsToProgramNameUntilSet) {

@@ -1,0 +1,121 @@
+// The keyboard watch: one application-wide event filter for every key-lock
+// panel of the process that follows its key through the hook.
+#include "statusbar/keyboard_watch.h"
+
+#include "platform/dispatch.h"
+#include "statusbar/ex_status_panel.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QObject>
+
+#include <algorithm>
+#include <memory>
+
+namespace keyboardwatch {
+
+namespace {
+
+class TKeyboardHook : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+struct TWatch {
+    std::vector<TExStatusPanel*> panels;
+    std::unique_ptr<TKeyboardHook> hook;
+    bool refreshAll = false;
+};
+
+// Never destroyed: the program-end audit may still look at it.
+TWatch& Watch() {
+    static TWatch* watch = new TWatch;
+    return *watch;
+}
+
+TExStatusPanelType TypeOfKey(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_CapsLock:
+        return sptCapsLock;
+    case Qt::Key_NumLock:
+        return sptNumLock;
+    case Qt::Key_ScrollLock:
+        return sptScrollLock;
+    default:
+        return sptNormal;
+    }
+}
+
+void KeyboardEvent(const QKeyEvent& key) {
+    TWatch& watch = Watch();
+    // Copies: a repaint may run code that changes the list.
+    if (watch.refreshAll) {
+        watch.refreshAll = false;
+        const auto panels = watch.panels;
+        for (TExStatusPanel* panel : panels)
+            panel->Redraw();
+        return;
+    }
+    const TExStatusPanelType type = TypeOfKey(key.key());
+    if (type == sptNormal || key.type() != QEvent::KeyPress || key.isAutoRepeat())
+        return;
+    const auto panels = watch.panels;
+    for (TExStatusPanel* panel : panels)
+        if (panel->PanelType() == type)
+            panel->Redraw();
+}
+
+bool TKeyboardHook::eventFilter(QObject* watched, QEvent* event) {
+    // Every key event from the desktop reaches a window first and is then
+    // handed on to widgets; taking it at the window sees it exactly once.
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        watched->isWindowType()) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        Dispatch([key] { KeyboardEvent(*key); });
+    }
+    return false;
+}
+
+} // namespace
+
+void Add(TExStatusPanel* panel) {
+    TWatch& watch = Watch();
+    if (!watch.hook) {
+        watch.hook = std::make_unique<TKeyboardHook>();
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(watch.hook.get());
+    }
+    watch.panels.push_back(panel);
+}
+
+void Remove(TExStatusPanel* panel) {
+    TWatch& watch = Watch();
+    auto it = std::find(watch.panels.begin(), watch.panels.end(), panel);
+    if (it != watch.panels.end())
+        watch.panels.erase(it);
+    if (watch.panels.empty())
+        watch.hook.reset();
+}
+
+const std::vector<TExStatusPanel*>& Panels() {
+    return Watch().panels;
+}
+bool HookInstalled() {
+    return Watch().hook != nullptr;
+}
+bool RefreshAll() {
+    return Watch().refreshAll;
+}
+void SetRefreshAll(bool refresh) {
+    Watch().refreshAll = refresh;
+}
+
+bool RemoveHook() {
+    TWatch& watch = Watch();
+    const bool installed = watch.hook != nullptr;
+    watch.hook.reset();
+    watch.panels.clear();
+    return installed;
+}
+
+} // namespace keyboardwatch

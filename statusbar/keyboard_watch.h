@@ -1,0 +1,23 @@
+// The process-wide keyboard watch of the key-lock panels in hook mode: an
+// application-wide key event filter, installed while at least one panel is
+// watched, that repaints the panels of a lock key when the key goes down
+// (not on auto-repeat), and all of them on the first key event after the
+// program came back from being inactive.
+#pragma once
+
+#include <vector>
+
+class TExStatusPanel;
+
+namespace keyboardwatch {
+
+void Add(TExStatusPanel* panel);
+void Remove(TExStatusPanel* panel);
+const std::vector<TExStatusPanel*>& Panels();
+bool HookInstalled();
+bool RefreshAll();
+void SetRefreshAll(bool refresh);
+// Removes the hook whatever the list holds; true if one was installed.
+bool RemoveHook();
+
+} // namespace keyboardwatch
