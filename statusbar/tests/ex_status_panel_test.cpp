@@ -281,6 +281,16 @@ TEST(ExStatusPanelGlyph, PictureIsCentredWithItsBottomLeftColourTransparent) {
     EXPECT_EQ(FirstColumnWith(inside, clRed), 3);
 }
 
+TEST(ExStatusPanelHints, HoveringTheMainWindowsPanelTwoShowsDots) {
+    auto bar = MakeMainWindowBar();
+    bar->show();
+    const QPoint inPanel2(200, 10);
+    QHelpEvent help(QEvent::ToolTip, inPanel2, bar->mapToGlobal(inPanel2));
+    QCoreApplication::sendEvent(bar.get(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("..."));
+    QToolTip::hideText();
+}
+
 TEST(ExStatusPanelHints, OnHintTextMayReplaceTheHint) {
     THintBar bar;
     bar.resize(508, 19);
