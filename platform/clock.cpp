@@ -28,7 +28,9 @@ struct TParts {
 // The same rounding as the desktop: the whole value to milliseconds, then
 // split; the time of day is the magnitude of the remainder.
 TParts Split(TDateTime value) {
-    if (!std::isfinite(value))
+    // Beyond a billion days (far outside any calendar) the value is garbage;
+    // it reads as the epoch rather than overflowing the millisecond count.
+    if (!std::isfinite(value) || std::fabs(value) > 1e9)
         return {0, 0};
     const qint64 total = std::llround(value * MSecsPerDay);
     const qint64 days = total / MSecsPerDay;

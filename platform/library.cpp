@@ -17,8 +17,9 @@ thread_local TLoadError lastError = TLoadError::None;
 thread_local QString lastErrorText;
 
 TLoadError Classify(const QString& text) {
+    // A missing file, a missing library it needs, or a bad folder in the path.
     if (text.contains(QLatin1String("No such file or directory")) ||
-        text.contains(QLatin1String("cannot open shared object file")))
+        text.contains(QLatin1String("Not a directory")))
         return TLoadError::NotFound;
     if (text.contains(QLatin1String("Cannot allocate memory"), Qt::CaseInsensitive) ||
         text.contains(QLatin1String("out of memory"), Qt::CaseInsensitive))

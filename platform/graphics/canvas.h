@@ -43,6 +43,9 @@ constexpr unsigned TA_CENTER = 6;
 constexpr unsigned TA_TOP = 0;
 constexpr unsigned TA_BOTTOM = 8;
 constexpr unsigned TA_BASELINE = 24;
+// Right-to-left reading order: kept in metafiles; the painter canvas draws
+// the characters in the order given.
+constexpr unsigned TA_RTLREADING = 256;
 
 // ExtTextOut options.
 constexpr unsigned ETO_OPAQUE = 2;
@@ -112,7 +115,9 @@ public:
     // filled with the brush.
     void TextRect(const TRect& rect, int x, int y, const QString& text);
 
-    // Extent of a single line of text in the current font on this device.
+    // Extent of a single line of text in the current font on this device:
+    // the sum of the advances, and the font's cell height (ascent + descent)
+    // whatever the text, as the desktop measures it.
     virtual TSize TextExtent(const QString& text) = 0;
     int TextWidth(const QString& text) { return TextExtent(text).cx; }
     int TextHeight(const QString& text) { return TextExtent(text).cy; }
@@ -122,7 +127,8 @@ public:
     // Formatted text as the desktop's DrawText: alignment, single line or
     // word breaks, no "&" handling with DT_NOPREFIX, end and path ellipsis.
     // Returns the height of the text; with DT_CALCRECT only measures and
-    // widens or heightens `rect` to the text.
+    // widens or heightens `rect` to the text. Backends compose it from
+    // their own primitives with DrawTextOnCanvas (text_format.h).
     virtual int DrawText(const QString& text, TRect& rect, unsigned format) = 0;
 
     // Clipping: the clip region is the intersection of everything
@@ -131,7 +137,9 @@ public:
     virtual void SelectClipRect(const TRect* rect) = 0;
     virtual std::optional<TRect> ClipRect() const = 0;
     // Saves the whole state (objects, colours, modes, clip) and returns a
-    // positive index; RestoreDC(-1) restores the last saved state.
+    // positive index; RestoreDC(n) restores the state saved as n and drops
+    // the later ones, RestoreDC(-1) the last saved state; an index that
+    // names no saved state changes nothing.
     virtual int SaveDC() = 0;
     virtual void RestoreDC(int saved) = 0;
 

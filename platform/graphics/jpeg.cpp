@@ -19,13 +19,15 @@
 namespace {
 
 // Pictures beyond this many pixels are refused rather than allocated.
-constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+constexpr long long kMaxPixels = 16LL * 1024 * 1024;
+// A progressive picture may be split into any number of scans; a sound
+// writer uses about ten, damaged or hostile data can make decoding endless.
+constexpr int kMaxScans = 500;
 
 struct ErrorManager {
     jpeg_error_mgr Base;
     std::jmp_buf Jump;
     char Message[JMSG_LENGTH_MAX];
-    bool Truncated;
 };
 
 extern "C" void OnError(j_common_ptr info) {
@@ -39,13 +41,21 @@ extern "C" void OnMessage(j_common_ptr info, int level) {
     // picture with a grey remainder would be shown as if it were whole.
     auto* manager = reinterpret_cast<ErrorManager*>(info->err);
     if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
-        manager->Truncated = true;
         (*info->err->format_message)(info, manager->Message);
         std::longjmp(manager->Jump, 1);
     }
 }
 
 extern "C" void OnOutput(j_common_ptr) {}
+
+extern "C" void OnProgress(j_common_ptr info) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(info);
+    if (info->is_decompressor && d->input_scan_number > kMaxScans) {
+        auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+        std::snprintf(manager->Message, sizeof manager->Message, "more than %d scans", kMaxScans);
+        std::longjmp(manager->Jump, 1);
+    }
+}
 
 [[noreturn]] void Fail(const char* detail) {
     throw Exception(QStringLiteral("Imagem JPEG inválida: %1").arg(QString::fromLocal8Bit(detail)));
@@ -64,6 +74,9 @@ QImage DecodeJpeg(const QByteArray& data) {
     manager.Base.error_exit = OnError;
     manager.Base.emit_message = OnMessage;
     manager.Base.output_message = OnOutput;
+    jpeg_progress_mgr progress;
+    std::memset(&progress, 0, sizeof progress);
+    progress.progress_monitor = OnProgress;
     // Everything assigned after setjmp and read after a jump lives in
     // memory the jump does not touch.
     QImage image;
@@ -75,6 +88,7 @@ QImage DecodeJpeg(const QByteArray& data) {
         Fail(manager.Message);
     }
     jpeg_create_decompress(&info);
+    info.progress = &progress;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);

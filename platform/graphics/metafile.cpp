@@ -303,13 +303,15 @@ std::uint16_t TMetafile::HandleCount() const {
 }
 
 TSize TMetafile::ReferenceDevicePixels() const {
-    const emf::TByteView view(Data());
+    const QByteArray bytes = Data();
+    const emf::TByteView view(bytes);
     return TSize{view.I32(emf::kDevicePixelsOffset).value_or(0),
                  view.I32(emf::kDevicePixelsOffset + 4).value_or(0)};
 }
 
 TSize TMetafile::ReferenceDeviceMillimeters() const {
-    const emf::TByteView view(Data());
+    const QByteArray bytes = Data();
+    const emf::TByteView view(bytes);
     return TSize{view.I32(emf::kDeviceMMOffset).value_or(0),
                  view.I32(emf::kDeviceMMOffset + 4).value_or(0)};
 }

@@ -276,12 +276,20 @@ const QFont& TPainterCanvas::CurrentFont() {
         ascent_ = fm.ascent();
         descent_ = fm.descent();
         advances_.clear();
+        latin1Advances_.assign(256, -1);
         fontKey_ = key;
     }
     return qfont_;
 }
 
-int TPainterCanvas::ClusterAdvance(const QString& cluster) {
+int TPainterCanvas::ClusterAdvance(const QString& text, int start, int length) {
+    const char16_t code = text.at(start).unicode();
+    const bool latin1 = length == 1 && code < 256;
+    if (latin1 && latin1Advances_[code] >= 0)
+        return latin1Advances_[code];
+    const QString cluster = text.mid(start, length);
+    if (latin1)
+        return latin1Advances_[code] = QFontMetrics(qfont_).horizontalAdvance(cluster);
     const auto it = advances_.constFind(cluster);
     if (it != advances_.constEnd())
         return *it;
@@ -294,7 +302,7 @@ std::vector<int> TPainterCanvas::CharacterAdvances(const QString& text) {
     CurrentFont();
     std::vector<int> result(static_cast<std::size_t>(text.size()), 0);
     for (const Cluster& c : Clusters(text))
-        result[static_cast<std::size_t>(c.Start)] = ClusterAdvance(text.mid(c.Start, c.Length));
+        result[static_cast<std::size_t>(c.Start)] = ClusterAdvance(text, c.Start, c.Length);
     return result;
 }
 
@@ -302,7 +310,7 @@ TSize TPainterCanvas::TextExtent(const QString& text) {
     CurrentFont();
     int width = 0;
     for (const Cluster& c : Clusters(text))
-        width += ClusterAdvance(text.mid(c.Start, c.Length));
+        width += ClusterAdvance(text, c.Start, c.Length);
     return {width, ascent_ + descent_};
 }
 

@@ -71,7 +71,7 @@ private:
     // The Qt font of the selected font on this device, remade when the
     // selection changes, with the advances measured so far.
     const QFont& CurrentFont();
-    int ClusterAdvance(const QString& cluster);
+    int ClusterAdvance(const QString& text, int start, int length);
     void FillPixels(int left, int top, int right, int bottom, TColor color);
 
     QPainter* painter_ = nullptr;
@@ -88,4 +88,5 @@ private:
     int ascent_ = 0;
     int descent_ = 0;
     QHash<QString, int> advances_;
+    std::vector<int> latin1Advances_; // by character code, -1 until measured
 };

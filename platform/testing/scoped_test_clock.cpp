@@ -1,3 +1,4 @@
+// The scoped test clock over the platform's settable clock.
 #include "platform/testing/scoped_test_clock.h"
 
 TScopedTestClock::TScopedTestClock(TDateTime now) {

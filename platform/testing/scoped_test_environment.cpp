@@ -1,4 +1,8 @@
+// The per-test environment: a temporary directory, the variables that point
+// into it, and the record of what was there before so it can be put back.
 #include "platform/testing/scoped_test_environment.h"
+
+#include "platform/registry.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,6 +57,9 @@ ScopedTestEnvironment::ScopedTestEnvironment() {
     SetVariable("TMPDIR", QFile::encodeName(TempDir()));
     SetVariable("HOME", QFile::encodeName(Root() + "/home"));
 
+    // The machine's own /etc/questoes/registry.conf must not reach a test.
+    SetSystemRegistryFile(SystemRegistryFile());
+
     dialogs_ = std::make_unique<TScriptedDialogs>();
     shell_ = std::make_unique<TScriptedShell>();
 }
@@ -60,6 +67,7 @@ ScopedTestEnvironment::ScopedTestEnvironment() {
 ScopedTestEnvironment::~ScopedTestEnvironment() {
     shell_.reset();
     dialogs_.reset();
+    SetSystemRegistryFile(QString());
     // A drive the test pointed somewhere by hand goes too.
     for (const QByteArray& name : DriveVariablesSet())
         qunsetenv(name.constData());
@@ -110,6 +118,19 @@ void ScopedTestEnvironment::AppendDrivesConf(const QString& line) {
 
 void ScopedTestEnvironment::AppendRegistryConf(const QString& line) {
     AppendConfigLine(QStringLiteral("registry.conf"), line);
+}
+
+QString ScopedTestEnvironment::SystemRegistryFile() const {
+    return Root() + QStringLiteral("/etc/questoes/registry.conf");
+}
+
+void ScopedTestEnvironment::AppendSystemRegistryConf(const QString& line) {
+    MakeDirectory(QFileInfo(SystemRegistryFile()).absolutePath());
+    QFile file(SystemRegistryFile());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) ||
+        file.write((line + QLatin1Char('\n')).toUtf8()) < 0) {
+        ADD_FAILURE() << "Cannot write " << SystemRegistryFile().toStdString();
+    }
 }
 
 void ScopedTestEnvironment::AppendDbEngineConf(const QString& line) {

@@ -1,8 +1,9 @@
 // A private world for one test: a temporary directory with its own data,
 // configuration and temporary folders (XDG_DATA_HOME, XDG_CONFIG_HOME,
-// XDG_CACHE_HOME, TMPDIR and HOME point inside it), no drive overrides from
-// the caller's environment, and scripted dialogs and shell installed as the
-// current services. Everything is put back when it goes, so nothing a test
+// XDG_CACHE_HOME, TMPDIR and HOME point inside it, and so does the
+// machine-wide registry file), no drive overrides from the caller's
+// environment, and scripted dialogs and shell installed as the current
+// services. Everything is put back when it goes, so nothing a test
 // does reaches the user's own files.
 //
 //     ScopedTestEnvironment env;
@@ -49,6 +50,10 @@ public:
     void AppendDrivesConf(const QString& line);
     void AppendRegistryConf(const QString& line);
     void AppendDbEngineConf(const QString& line);
+    // The machine-wide registry file stands in at this path (inside the test
+    // directory, absent until a line is appended), so /etc is never read.
+    QString SystemRegistryFile() const;
+    void AppendSystemRegistryConf(const QString& line);
     // Appends one line to the named file of ConfigDir(); returns its path.
     QString AppendConfigLine(const QString& fileName, const QString& line);
 

@@ -1,3 +1,4 @@
+// The scripted dialogs: queues of answers, a record of every request.
 #include "platform/testing/scripted_dialogs.h"
 
 #include "platform/ui/application.h"
@@ -79,16 +80,22 @@ void TScriptedDialogs::ShowMessage(const QString& text) {
 
 std::optional<QString> TScriptedDialogs::PromptPassword(const QString& tableName) {
     passwordRequests_ << tableName;
+    if (passwords_.empty() && !lenient_)
+        ADD_FAILURE() << "Unscripted password prompt for " << tableName.toStdString();
     return TakeNext(passwords_);
 }
 
 std::optional<QString> TScriptedDialogs::OpenFileName(const TFileDialogOptions& options) {
     openRequests_.push_back(options);
+    if (fileNames_.empty() && !lenient_)
+        ADD_FAILURE() << "Unscripted open dialog " << options.Title.toStdString();
     return TakeNext(fileNames_);
 }
 
 std::optional<QString> TScriptedDialogs::SaveFileName(const TFileDialogOptions& options) {
     saveRequests_.push_back(options);
+    if (fileNames_.empty() && !lenient_)
+        ADD_FAILURE() << "Unscripted save dialog " << options.Title.toStdString();
     return TakeNext(fileNames_);
 }
 

@@ -3,10 +3,11 @@
 // what the user would have seen and steer the code through each answer.
 //
 // Made, it installs itself as the current service; destroyed, it puts back
-// the one it replaced. A box that offers a choice (more than one button)
-// with no answer queued fails the running test and gets the most cautious
-// answer; so do answers still queued when it is destroyed (the box the test
-// expected never came). Lenient mode turns both checks off.
+// the one it replaced. A box that offers a choice (more than one button), a
+// password prompt or a file dialog with no answer queued fails the running
+// test and gets the most cautious answer (No, Cancel, no password, no file);
+// so do answers still queued when it is destroyed (the dialog the test
+// expected never came). Lenient mode turns these checks off.
 #pragma once
 
 #include "platform/dialogs.h"

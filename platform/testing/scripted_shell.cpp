@@ -1,3 +1,4 @@
+// The scripted shell: records each call, opens nothing.
 #include "platform/testing/scripted_shell.h"
 
 TScriptedShell::TScriptedShell() : previous_(SetShell(this)) {}

@@ -39,11 +39,6 @@ TEST(Clock, TimeBeforeTheEpochCountsForwardFromMidnight) {
     EXPECT_DOUBLE_EQ(TimeOf(value), 0.25);
 }
 
-TEST(Clock, DayOfWeekStartsOnSunday) {
-    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 3)), 1); // a Sunday
-    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 9)), 7);
-}
-
 TEST(Clock, ConvertsToAndFromQDateTime) {
     const QDateTime qt(QDate(2023, 7, 14), QTime(8, 30, 15, 250));
     const TDateTime value = FromQDateTime(qt);

@@ -154,8 +154,8 @@ TEST(FormatSettings, OverrideIsProcessWideUntilReset) {
     EXPECT_EQ(TimeToStr(Sample()), "14:07:09");
     EXPECT_EQ(DateTimeToStr(Sample()), "2024-03-05 14:07:09");
     ResetFormatSettings();
-    // The tests run in the C locale, which has the Brazilian settings.
-    EXPECT_EQ(DateToStr(Sample()), "05/03/2024");
+    const TFormatSettings system = TFormatSettings::FromLocale(QLocale::system());
+    EXPECT_EQ(DateToStr(Sample()), FormatDateTime(system.ShortDateFormat, Sample(), system));
 }
 
 } // namespace

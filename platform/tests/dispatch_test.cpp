@@ -53,9 +53,4 @@ TEST_F(DispatchTest, DefaultHandlerWritesToStderr) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Falhou\n");
 }
 
-TEST(ExceptionMessage, IsEmptyForAbortAndForNoException) {
-    EXPECT_TRUE(ExceptionMessage(std::make_exception_ptr(EAbort())).isEmpty());
-    EXPECT_TRUE(ExceptionMessage(nullptr).isEmpty());
-}
-
 } // namespace

@@ -110,11 +110,6 @@ TEST_F(LibraryTest, DllPathSplitsAtSemicolonsAndColonsButNotDriveColons) {
                            QStringLiteral("/opt/a"), Path(QStringLiteral("cwd/rel"))}));
 }
 
-TEST(Library, NullHandlesAreRefused) {
-    EXPECT_EQ(GetProcAddress(nullptr, "x"), nullptr);
-    EXPECT_FALSE(FreeLibrary(nullptr));
-}
-
 struct TNameCase {
     const char* Name;
     const char* Desktop;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QThread>
 #include <vector>
@@ -51,8 +52,10 @@ TEST(Messages, SendMessageCrossesThreads) {
     qintptr result = 0;
     QThread* worker = QThread::create([&] { result = SendMessage(&target, WM_USER, 1, 1); });
     worker->start();
-    while (!worker->wait(10))
+    const QDeadlineTimer deadline(10000);
+    while (!worker->wait(10) && !deadline.hasExpired())
         QCoreApplication::processEvents();
+    ASSERT_TRUE(worker->isFinished());
     delete worker;
     EXPECT_EQ(result, 2);
     EXPECT_EQ(target.received.size(), 1u);

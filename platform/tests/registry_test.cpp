@@ -68,13 +68,4 @@ TEST_F(RegistryTest, MissingValueOrFilesGiveNothing) {
                                    QStringLiteral("DLLPATH")));
 }
 
-TEST_F(RegistryTest, ConsultsTheUserFileThenTheSystemFile) {
-    const QStringList files = RegistryFiles();
-    ASSERT_EQ(files.size(), 2);
-    EXPECT_EQ(files[0], dir_.filePath(QStringLiteral("config/questoes/registry.conf")));
-    EXPECT_EQ(files[1], dir_.filePath(QStringLiteral("etc/registry.conf")));
-    SetSystemRegistryFile({});
-    EXPECT_EQ(RegistryFiles()[1], QStringLiteral("/etc/questoes/registry.conf"));
-}
-
 } // namespace

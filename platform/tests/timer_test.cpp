@@ -12,14 +12,6 @@
 
 namespace {
 
-TEST(Timer, StartsEnabledAtOneSecond) {
-    CoreApplication();
-    TTimer timer;
-    EXPECT_TRUE(timer.Enabled());
-    EXPECT_EQ(timer.Interval(), 1000);
-    EXPECT_TRUE(timer.Active());
-}
-
 TEST(Timer, FireRunsOnTimerThroughDispatch) {
     CoreApplication();
     QStringList reported;

@@ -1,3 +1,5 @@
+// The application object. It owns the forms and the services it installed,
+// and is the one place where the message loop starts and ends.
 #include "platform/ui/application.h"
 
 #include "platform/dialogs.h"
@@ -15,7 +17,9 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QMetaObject>
+#include <QTranslator>
 #include <QWidget>
 
 #include <exception>
@@ -44,6 +48,9 @@ TApplication::~TApplication() {
 
     if (cursorOverridden_)
         QGuiApplication::restoreOverrideCursor();
+    if (translator_)
+        QCoreApplication::removeTranslator(translator_.get());
+    translator_.reset();
 
     if (handlerInstalled_)
         SetExceptionHandler(nullptr);
@@ -71,6 +78,7 @@ void TApplication::Initialize(int& argc, char** argv) {
     // Only Terminate ends the loop, as on the desktop: closing the last
     // window of some other kind (a dialog, the preview) must not.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    InstallTranslation();
     InstallServices();
     initialized_ = true;
 }
@@ -79,11 +87,26 @@ void TApplication::Initialize() {
     Initialize(fallbackArgc, fallbackArgv);
 }
 
+void TApplication::InstallTranslation() {
+    // Every text of the program is Brazilian Portuguese; the standard
+    // dialogs (file names, input boxes, context menus of the editors) speak
+    // it too when Qt's translation is installed. Without it they stay in
+    // English, which costs nothing but looks.
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_pt_BR"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    if (QCoreApplication::installTranslator(translator.get()))
+        translator_ = std::move(translator);
+}
+
 void TApplication::InstallServices() {
     // The core dispatch reports through this from now on: EAbort never
     // reaches it, every other failure arrives as its message.
-    SetExceptionHandler([this](const QString& message) { HandleException(message); });
-    handlerInstalled_ = true;
+    if (Application == this) {
+        SetExceptionHandler([this](const QString& message) { HandleException(message); });
+        handlerInstalled_ = true;
+    }
     if (InstalledDialogs() == nullptr) {
         ownedDialogs_ = std::make_unique<TQtDialogs>();
         SetDialogs(ownedDialogs_.get());

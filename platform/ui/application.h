@@ -26,6 +26,7 @@
 
 class QApplication;
 class QEvent;
+class QTranslator;
 class QWidget;
 class TDialogs;
 class TShell;
@@ -42,9 +43,11 @@ public:
     ~TApplication() override;
 
     // Creates the QApplication unless one exists (the test main makes its
-    // own), installs the exception handler into the core dispatch, and
-    // installs the real dialogs, shell and keyboard-state services wherever
-    // none is installed yet. argc and argv must outlive the application.
+    // own), installs the exception handler into the core dispatch, Qt's
+    // Brazilian Portuguese translation of its standard dialogs (when
+    // installed), and the real dialogs, shell and keyboard-state services
+    // wherever none is installed yet. argc and argv must outlive the
+    // application.
     void Initialize(int& argc, char** argv);
     void Initialize();
     bool Initialized() const { return initialized_; }
@@ -108,6 +111,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void InstallTranslation();
     void InstallServices();
     void CheckMainFormClosed();
 
@@ -125,6 +129,7 @@ private:
     std::unique_ptr<TShell> ownedShell_;
     std::unique_ptr<TKeyboardState> ownedKeyboardState_;
     bool handlerInstalled_ = false;
+    std::unique_ptr<QTranslator> translator_;
 };
 
 // The application object of the process (nullptr before one is made).

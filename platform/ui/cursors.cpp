@@ -1,3 +1,5 @@
+// The desktop's cursor codes as Qt shapes; the codes Qt has no match for
+// take the nearest shape.
 #include "platform/ui/cursors.h"
 
 Qt::CursorShape CursorShapeFromCode(int cursor) {

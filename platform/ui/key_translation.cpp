@@ -1,3 +1,5 @@
+// Qt key codes to virtual-key codes and back. Keys are looked up in small
+// tables; the ranges (digits, letters, function keys) are computed.
 #include "platform/ui/key_translation.h"
 
 #include <QKeyEvent>

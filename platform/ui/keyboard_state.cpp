@@ -1,3 +1,5 @@
+// Lock-key states: the X server's indicators where there is one, otherwise
+// the presses this application has seen.
 #include "platform/ui/keyboard_state.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The QApplication of the program, with the last-resort guard in notify.
 #include "platform/ui/qt_application.h"
 
 #include "platform/ui/application.h"

@@ -1,3 +1,5 @@
+// The dialogs service on Qt's standard dialogs. Buttons carry the wording of
+// the Portuguese desktop; answers are the desktop's IDs.
 #include "platform/ui/qt_dialogs.h"
 
 #include "platform/ui/application.h"

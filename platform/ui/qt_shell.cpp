@@ -1,3 +1,6 @@
+// The shell service on QDesktopServices. Only opening is offered: other
+// verbs (print, edit, run) fail as "no association", and nothing is ever
+// executed directly.
 #include "platform/ui/qt_shell.h"
 
 #include <QDesktopServices>

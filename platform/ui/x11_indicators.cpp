@@ -1,3 +1,5 @@
+// XKB indicator lookup, in its own file so that the X headers' macros stay
+// out of every file that uses Qt.
 #include "platform/ui/x11_indicators.h"
 
 #include <X11/XKBlib.h>

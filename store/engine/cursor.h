@@ -42,8 +42,7 @@ public:
     void SetToBookMark(const void* bookmark);
 
     void InitRecord(void* buf) const;
-    void GetField(uint16_t field, const void* buf, void* dest, size_t cbDest,
-                  int16_t* blank) const;
+    void GetField(uint16_t field, const void* buf, void* dest, size_t cbDest, int16_t* blank) const;
     void PutField(uint16_t field, void* buf, const void* src) const;
 
     void Insert(DbeLockType lock, void* buf);
@@ -84,6 +83,7 @@ private:
     void CheckBuffer(const void* buf) const;
     void CheckWritable() const;
     void CheckLockFree(int64_t rowid);
+    void YieldToReaders();
     double OrderForInsert();
     void Renumber();
     void BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) const;

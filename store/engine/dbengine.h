@@ -77,21 +77,21 @@ typedef uint16_t DbeResult;
 #define DBE_OK 0x0000
 
 #define DBE_CAT_IO 0x21
-#define DBE_ERR_IO 0x2101            /* input/output error */
-#define DBE_ERR_CORRUPT 0x2102       /* the table file is damaged */
-#define DBE_ERR_NOTATABLE 0x2103     /* the file is not a table of this engine */
-#define DBE_ERR_NOSUCHTABLE 0x2104   /* table does not exist */
-#define DBE_ERR_TABLEEXISTS 0x2105   /* table already exists (create) */
-#define DBE_ERR_DISKFULL 0x2106      /* no space left on the device */
-#define DBE_ERR_DIRNOTFOUND 0x2107   /* directory does not exist */
-#define DBE_ERR_FILENOTFOUND 0x2108  /* file, path or module not found (also loader) */
-#define DBE_ERR_LOADFAILED 0x2109    /* library could not be loaded (loader) */
+#define DBE_ERR_IO 0x2101           /* input/output error */
+#define DBE_ERR_CORRUPT 0x2102      /* the table file is damaged */
+#define DBE_ERR_NOTATABLE 0x2103    /* the file is not a table of this engine */
+#define DBE_ERR_NOSUCHTABLE 0x2104  /* table does not exist */
+#define DBE_ERR_TABLEEXISTS 0x2105  /* table already exists (create) */
+#define DBE_ERR_DISKFULL 0x2106     /* no space left on the device */
+#define DBE_ERR_DIRNOTFOUND 0x2107  /* directory does not exist */
+#define DBE_ERR_FILENOTFOUND 0x2108 /* file, path or module not found (also loader) */
+#define DBE_ERR_LOADFAILED 0x2109   /* library could not be loaded (loader) */
 
-#define DBE_CAT_NOTFOUND 0x22 /* cursor position and record not found */
-#define DBE_ERR_BOF 0x2201        /* at the beginning of the table */
-#define DBE_ERR_EOF 0x2202        /* at the end of the table */
-#define DBE_ERR_RECDELETED 0x2203 /* the record is gone (deleted by another user) */
-#define DBE_ERR_NOCURRREC 0x2204  /* no current record (cursor in a gap) */
+#define DBE_CAT_NOTFOUND 0x22      /* cursor position and record not found */
+#define DBE_ERR_BOF 0x2201         /* at the beginning of the table */
+#define DBE_ERR_EOF 0x2202         /* at the end of the table */
+#define DBE_ERR_RECDELETED 0x2203  /* the record is gone (deleted by another user) */
+#define DBE_ERR_NOCURRREC 0x2204   /* no current record (cursor in a gap) */
 #define DBE_ERR_RECNOTFOUND 0x2205 /* bookmarked record not found */
 
 #define DBE_CAT_RESOURCE 0x25
@@ -110,28 +110,28 @@ typedef uint16_t DbeResult;
 #define DBE_ERR_BUFTOOSMALL 0x2707  /* destination buffer too small */
 
 #define DBE_CAT_LOCK 0x29
-#define DBE_ERR_LOCKED 0x2901         /* record locked by another user */
+#define DBE_ERR_LOCKED 0x2901             /* record locked by another user */
 #define DBE_ERR_NOTSUFFTABLERIGHTS 0x2902 /* insufficient table rights (password) */
-#define DBE_ERR_TABLELOCKED 0x2903    /* table in use by another user (exclusive) */
-#define DBE_ERR_BUSY 0x2904           /* the file stayed busy: timed out */
+#define DBE_ERR_TABLELOCKED 0x2903        /* table in use by another user (exclusive) */
+#define DBE_ERR_BUSY 0x2904               /* the file stayed busy: timed out */
 
 #define DBE_CAT_CONFIG 0x2A
-#define DBE_ERR_UNKNOWNALIAS 0x2A01  /* unknown database alias */
-#define DBE_ERR_UNKNOWNDRIVER 0x2A02 /* driver other than "NATIVE" */
+#define DBE_ERR_UNKNOWNALIAS 0x2A01   /* unknown database alias */
+#define DBE_ERR_UNKNOWNDRIVER 0x2A02  /* driver other than "NATIVE" */
 #define DBE_ERR_NOTINITIALIZED 0x2A03 /* DbeInitFn was not called */
-#define DBE_ERR_VERSION 0x2A04       /* interface version not supported */
-#define DBE_ERR_MISSINGENTRY 0x2A06  /* library lacks an entry point (loader) */
-#define DBE_ERR_ALREADYINIT 0x2A07   /* engine already initialised */
-#define DBE_ERR_NOINDEX 0x2A08       /* unknown index name */
-#define DBE_ERR_TABLEREADONLY 0x2A0B /* table is read-only */
+#define DBE_ERR_VERSION 0x2A04        /* interface version not supported */
+#define DBE_ERR_MISSINGENTRY 0x2A06   /* library lacks an entry point (loader) */
+#define DBE_ERR_ALREADYINIT 0x2A07    /* engine already initialised */
+#define DBE_ERR_NOINDEX 0x2A08        /* unknown index name */
+#define DBE_ERR_TABLEREADONLY 0x2A0B  /* table is read-only */
 
 #define DBE_ERR_CATEGORY(code) ((uint8_t)((code) >> 8))
 
 /* ---- Sizes. ------------------------------------------------------------ */
 #define DBE_INTERFACE_VERSION 500
-#define DBE_MAXNAMELEN 31    /* field and index names, in bytes */
-#define DBE_MAXPATHLEN 1023  /* paths and table names, in bytes */
-#define DBE_MAXMSGLEN 511    /* error texts and context lines, in bytes */
+#define DBE_MAXNAMELEN 31      /* field and index names, in bytes */
+#define DBE_MAXPATHLEN 1023    /* paths and table names, in bytes */
+#define DBE_MAXMSGLEN 511      /* error texts and context lines, in bytes */
 #define DBE_MAXPASSWORDLEN 255 /* characters */
 
 /* ---- Handles (opaque). ------------------------------------------------- */
@@ -162,22 +162,22 @@ typedef struct DbeCurProps {
     char szName[DBE_MAXPATHLEN + 1]; /* table name as opened */
     char szPath[DBE_MAXPATHLEN + 1]; /* full path of the table file */
     uint16_t iFields;
-    uint16_t iRecBufSize;    /* bytes of a record buffer */
-    uint16_t iBookMarkSize;  /* bytes of a bookmark */
-    uint16_t iKeyField;      /* 1-based field of the primary key, 0 = none */
-    uint16_t iIndexField;    /* field the cursor orders by, 0 = stored order */
-    DbeOpenMode eOpenMode;   /* dbeREADONLY when the cursor cannot modify */
+    uint16_t iRecBufSize;   /* bytes of a record buffer */
+    uint16_t iBookMarkSize; /* bytes of a bookmark */
+    uint16_t iKeyField;     /* 1-based field of the primary key, 0 = none */
+    uint16_t iIndexField;   /* field the cursor orders by, 0 = stored order */
+    DbeOpenMode eOpenMode;  /* dbeREADONLY when the cursor cannot modify */
     DbeShareMode eShareMode;
-    uint16_t iSeqNums;       /* numbering mode: 1 = sequence numbers */
-    int16_t bProtected;      /* the table has a password */
+    uint16_t iSeqNums;  /* numbering mode: 1 = sequence numbers */
+    int16_t bProtected; /* the table has a password */
 } DbeCurProps;
 
 typedef struct DbeFldDesc {
-    uint16_t iFldNum;                /* 1-based */
+    uint16_t iFldNum; /* 1-based */
     char szName[DBE_MAXNAMELEN + 1];
-    uint16_t iFldType;               /* DBE_FLD_... */
-    uint16_t iUnits1;                /* size in characters (strings), else 0 */
-    uint16_t iLen;                   /* bytes of a value in DbeGetField */
+    uint16_t iFldType; /* DBE_FLD_... */
+    uint16_t iUnits1;  /* size in characters (strings), else 0 */
+    uint16_t iLen;     /* bytes of a value in DbeGetField */
 } DbeFldDesc;
 
 typedef struct DbeRecProps {

@@ -2,15 +2,31 @@
 #include "store/engine/record_locks.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 // Record numbers are SQLite row ids, which stay far below this.
 constexpr int64_t kTableLockOffset = int64_t(1) << 62;
+constexpr int64_t kIntentOffset = kTableLockOffset + 1;
+
+// Polls `attempt` every millisecond until it succeeds or the time is up.
+template <class F> bool PollFor(int timeoutMs, F attempt) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!attempt()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 } // namespace
 
-TRecordLocks::~TRecordLocks() { Close(); }
+TRecordLocks::~TRecordLocks() {
+    Close();
+}
 
 bool TRecordLocks::Open(const std::string& path, bool forWriting) {
     Close();
@@ -71,6 +87,28 @@ bool TRecordLocks::IsFree(int64_t record) {
         return false;
     Unlock(record);
     return true;
+}
+
+bool TRecordLocks::RaiseIntent(int timeoutMs) {
+    if (fd_ < 0)
+        return true;
+    return PollFor(timeoutMs, [&] { return SetLock(kIntentOffset, F_WRLCK); });
+}
+
+void TRecordLocks::LowerIntent() {
+    if (fd_ >= 0)
+        SetLock(kIntentOffset, F_UNLCK);
+}
+
+bool TRecordLocks::WaitWhileIntent(int timeoutMs) {
+    if (fd_ < 0)
+        return true;
+    return PollFor(timeoutMs, [&] {
+        if (!SetLock(kIntentOffset, F_RDLCK))
+            return false;
+        SetLock(kIntentOffset, F_UNLCK);
+        return true;
+    });
 }
 
 void TRecordLocks::Close() {

@@ -34,6 +34,14 @@ public:
     // True when nobody else holds the record's lock right now.
     bool IsFree(int64_t record);
 
+    // Readers that must see the whole file at once (a consistent copy) would
+    // starve behind a writer that posts without pause. Such a reader raises
+    // the intent flag; writers wait while it is up before each change. Both
+    // give up after `timeoutMs` (false).
+    bool RaiseIntent(int timeoutMs);
+    void LowerIntent();
+    bool WaitWhileIntent(int timeoutMs);
+
     void Close();
 
 private:

@@ -7,12 +7,13 @@
 #include "store/engine/engine_error.h"
 #include "store/engine/password_hash.h"
 #include "store/engine/path_names.h"
+#include "store/engine/record_locks.h"
 
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <random>
@@ -234,9 +235,9 @@ TTableSchema ReadSchema(sqlite3* db, const std::string& path) {
 }
 
 void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
-    if (!desc.szTblName || !*desc.szTblName || std::string_view(desc.szTblName).find('/') !=
-                                                     std::string_view::npos ||
-        desc.iFields == 0 || desc.iFields > 255 || !desc.pFields || desc.iKeyField > desc.iFields ||
+    if (!desc.szTblName || !*desc.szTblName ||
+        std::string_view(desc.szTblName).find('/') != std::string_view::npos || desc.iFields == 0 ||
+        desc.iFields > 255 || !desc.pFields || desc.iKeyField > desc.iFields ||
         desc.iIndexField > desc.iFields)
         throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid table description"});
     std::string name = desc.szTblName;
@@ -388,9 +389,9 @@ void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
             RemoveQuietly(temp);
             if (err == EEXIST)
                 throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + final.string()});
-            throw TEngineError(err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
-                               {"Table: " + final.string(), std::string("Detail: ") +
-                                                                std::strerror(err)});
+            throw TEngineError(
+                err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
+                {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
         }
     }
     SyncPath(dir, true);
@@ -465,11 +466,16 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
         final = *existing;
     fs::path temp = destDir / ("." + name + ".copy-" + RandomSuffix());
 
+    // Writers hold back while the copy is taken (see TRecordLocks).
+    TRecordLocks gate;
+    gate.Open(path + ".lck", false);
+    if (!gate.RaiseIntent(kBusyTimeoutMs))
+        throw TEngineError(DBE_ERR_BUSY, {"Table: " + path, "Another copy is being made"});
     TDb src(OpenConnection(path, true));
     sqlite3* rawDest = nullptr;
-    int rc = sqlite3_open_v2(temp.c_str(), &rawDest,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(temp.c_str(), &rawDest,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     TDb dest(rawDest);
     auto fail = [&](int code, sqlite3* db) {
         dest.reset();
@@ -494,6 +500,7 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     } while (std::chrono::steady_clock::now() < deadline);
     int finish = sqlite3_backup_finish(backup);
+    gate.LowerIntent();
     if (rc != SQLITE_DONE)
         fail(rc == SQLITE_OK ? finish : rc, src.get());
     if (finish != SQLITE_OK)
@@ -505,9 +512,9 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
     if (::rename(temp.c_str(), final.c_str()) != 0) {
         int err = errno;
         RemoveQuietly(temp);
-        throw TEngineError(err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
-                           {"Table: " + final.string(), std::string("Detail: ") +
-                                                            std::strerror(err)});
+        throw TEngineError(
+            err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
+            {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
     }
     SyncPath(destDir, true);
 }

@@ -154,3 +154,23 @@ TEST(Jpeg, DamagedBytesNeverCrash) {
     }
     EXPECT_GT(rejected, 0);
 }
+
+TEST(Jpeg, EndlessScansAreRejected) {
+    // The last scan repeated hundreds of times: each copy is one more scan
+    // for the decoder to go through.
+    const QByteArray whole = RedBlue(Kind::Progressive);
+    ASSERT_TRUE(whole.endsWith(QByteArray("\xFF\xD9", 2)));
+    const qsizetype lastScan = whole.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    ASSERT_GT(lastScan, 0);
+    const QByteArray scan = whole.mid(lastScan, whole.size() - 2 - lastScan);
+    QByteArray data = whole.left(whole.size() - 2);
+    for (int i = 0; i < 600; ++i)
+        data += scan;
+    data += QByteArray("\xFF\xD9", 2);
+    try {
+        DecodeJpeg(data);
+        ADD_FAILURE() << "endless scans were accepted";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("scans"))) << e.what();
+    }
+}

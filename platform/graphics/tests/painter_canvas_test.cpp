@@ -3,10 +3,13 @@
 #include "platform/graphics/painter_canvas.h"
 
 #include "platform/graphics/bitmap.h"
+#include "platform/graphics/text_format.h"
 
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include <functional>
 
@@ -191,6 +194,7 @@ struct AlignCase {
     unsigned Align;
     int ExpectLeft; // in terms of x and width: 0 = x, 1 = x - w, 2 = x - w/2
     int ExpectTop;  // 0 = y, 1 = y - h, 2 = y - ascent
+    friend void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class TextAlignment : public ::testing::TestWithParam<AlignCase> {};
@@ -507,4 +511,228 @@ TEST(PainterCanvas, ReferenceCanvasMeasuresAtNinetySixPixelsPerInch) {
     c.SetFont(Arial(-13));
     EXPECT_GT(c.TextWidth(QStringLiteral("Radoziv")), 30);
     EXPECT_EQ(&ReferenceCanvas(), &c);
+}
+
+TEST(PainterCanvasDrawText, CalcRectMeasuresASingleLine) {
+    TBitmap bitmap(4, 4);
+    TCanvas& c = bitmap.Canvas();
+    c.SetFont(Arial(-13));
+    TRect r = Rect(10, 20, 10, 20);
+    const int height = c.DrawText(QStringLiteral("Janela Suporte"), r, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(r.Left, 10);
+    EXPECT_EQ(r.Top, 20);
+    EXPECT_EQ(r.Width(), c.TextWidth(QStringLiteral("Janela Suporte")));
+    EXPECT_EQ(r.Height(), c.TextHeight(QStringLiteral("W")));
+    EXPECT_EQ(height, r.Height());
+}
+
+TEST(PainterCanvasDrawText, CalcRectWithWordBreakGrowsDownwards) {
+    TBitmap bitmap(4, 4);
+    TCanvas& c = bitmap.Canvas();
+    c.SetFont(Arial(-13));
+    const int wide = c.TextWidth(QStringLiteral("Sistema Integrante"));
+    TRect r = Bounds(0, 0, wide, 0);
+    const int height =
+        c.DrawText(QStringLiteral("Sistema Integrante dos Jogos"), r, DT_CALCRECT | DT_WORDBREAK);
+    EXPECT_EQ(height, 2 * c.TextHeight(QStringLiteral("W")));
+    EXPECT_EQ(r.Bottom, height);
+    EXPECT_EQ(r.Right, wide);
+}
+
+TEST(PainterCanvasDrawText, DrawsNothingWithCalcRect) {
+    const QImage image = Draw(60, 20, [](TCanvas& c) {
+        TRect r = Rect(0, 0, 60, 20);
+        c.DrawText(QStringLiteral("abc"), r, DT_CALCRECT);
+    });
+    EXPECT_EQ(Count(image, clWhite), 60 * 20);
+}
+
+TEST(PainterCanvasDrawText, ClipsToTheRectangleUnlessNoClip) {
+    const TRect box = Rect(5, 5, 25, 25);
+    const QImage clipped = Draw(100, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-16));
+        TRect r = box;
+        c.DrawText(QStringLiteral("WWWWWW"), r, DT_SINGLELINE | DT_NOPREFIX);
+    });
+    const TRect painted = Painted(clipped);
+    EXPECT_GE(painted.Left, box.Left);
+    EXPECT_LE(painted.Right, box.Right);
+    EXPECT_EQ(painted.Right, box.Right); // the text runs into the edge
+    const QImage unclipped = Draw(100, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-16));
+        TRect r = box;
+        c.DrawText(QStringLiteral("WWWWWW"), r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    });
+    EXPECT_GT(Painted(unclipped).Right, box.Right);
+}
+
+TEST(PainterCanvasDrawText, DrawsTheLinesItLaysOut) {
+    // DrawText must put each character where TextOut of the chosen line
+    // would put it, ellipsis included.
+    const QString text = QStringLiteral("Exportando arquivos para o disquete");
+    const TRect box = Rect(0, 0, 90, 20);
+    QString chosen;
+    const QImage viaDrawText = Draw(100, 20, [&](TCanvas& c) {
+        c.SetFont(Arial(-11));
+        c.SetBkMode(TRANSPARENT);
+        TRect r = box;
+        c.DrawText(text, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
+        chosen = EllipsisText(text, box.Width(), DT_END_ELLIPSIS,
+                              [&](const QString& s) { return c.TextWidth(s); });
+    });
+    EXPECT_TRUE(chosen.endsWith(QStringLiteral("...")));
+    EXPECT_LT(chosen.size(), text.size());
+    const QImage viaTextOut = Draw(100, 20, [&](TCanvas& c) {
+        c.SetFont(Arial(-11));
+        c.SetBkMode(TRANSPARENT);
+        const int w = c.TextWidth(chosen);
+        const int h = c.TextHeight(chosen);
+        c.TextOut((box.Left + box.Right - w) / 2, (box.Top + box.Bottom - h) / 2, chosen);
+    });
+    EXPECT_EQ(viaDrawText, viaTextOut);
+}
+
+TEST(PainterCanvasDrawText, AmpersandUnderlinesTheNextCharacter) {
+    const auto draw = [](const QString& text, unsigned format) {
+        return Draw(60, 24, [&](TCanvas& c) {
+            c.SetFont(Arial(-16));
+            c.SetBkMode(TRANSPARENT);
+            TRect r = Rect(2, 2, 60, 24);
+            c.DrawText(text, r, format | DT_SINGLELINE);
+        });
+    };
+    const QImage plain = draw(QStringLiteral("x"), 0);
+    const QImage marked = draw(QStringLiteral("&x"), 0);
+    const QImage literal = draw(QStringLiteral("&x"), DT_NOPREFIX);
+    const QImage doubled = draw(QStringLiteral("&&"), 0);
+    const QImage ampersand = draw(QStringLiteral("&"), DT_NOPREFIX);
+    // The underline adds pixels under the glyph and removes none.
+    int added = 0;
+    for (int y = 0; y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            if (At(plain, x, y) == clBlack)
+                EXPECT_EQ(At(marked, x, y), clBlack);
+            else if (At(marked, x, y) == clBlack)
+                ++added;
+        }
+    EXPECT_GT(added, 3);
+    EXPECT_GT(Painted(marked).Bottom, Painted(plain).Bottom);
+    EXPECT_GT(Painted(literal).Width(), Painted(plain).Width());
+    EXPECT_EQ(doubled, ampersand);
+}
+
+TEST(PainterCanvasDrawText, LeavesTheCanvasStateAsItWas) {
+    TBitmap bitmap(50, 50);
+    TCanvas& c = bitmap.Canvas();
+    c.SetFont(Arial(-12));
+    c.SetTextAlign(TA_RIGHT | TA_BOTTOM);
+    c.SetBkMode(OPAQUE);
+    c.IntersectClipRect(Rect(0, 0, 40, 40));
+    TRect r = Rect(0, 0, 30, 30);
+    c.DrawText(QStringLiteral("&Ok"), r, DT_SINGLELINE);
+    EXPECT_EQ(c.Font(), Arial(-12));
+    EXPECT_EQ(c.TextAlign(), TA_RIGHT | TA_BOTTOM);
+    EXPECT_EQ(c.BkMode(), OPAQUE);
+    EXPECT_EQ(c.ClipRect(), Rect(0, 0, 40, 40));
+}
+
+TEST(PainterCanvasDrawText, OpaqueModeFillsBehindTheText) {
+    const QImage image = Draw(100, 30, [](TCanvas& c) {
+        c.SetFont(Arial(-13));
+        c.Brush().Color = clYellow;
+        c.SetBkMode(OPAQUE);
+        TRect r = Rect(0, 0, 100, 30);
+        c.DrawText(QStringLiteral("abc"), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    });
+    const TRect painted = Painted(image);
+    EXPECT_EQ(Count(image, clYellow) + Count(image, clBlack), painted.Width() * painted.Height());
+    EXPECT_GT(Count(image, clYellow), 0);
+}
+
+TEST(PainterCanvas, DashedRectangleOutlineHasGaps) {
+    const QImage image = Draw(40, 40, [](TCanvas& c) {
+        c.Brush().Style = bsClear;
+        c.Pen().Color = clBlack;
+        c.Pen().Style = psDash;
+        c.Rectangle(Rect(2, 2, 38, 38));
+    });
+    EXPECT_EQ(Painted(image), Rect(2, 2, 38, 38));
+    int top = 0;
+    for (int x = 2; x < 38; ++x)
+        top += At(image, x, 2) == clBlack;
+    EXPECT_GT(top, 10);
+    EXPECT_LT(top, 36);
+}
+
+TEST(PainterCanvas, EllipseWithoutPenIsOnlyItsFill) {
+    const QImage image = Draw(30, 30, [](TCanvas& c) {
+        c.Brush().Color = clLime;
+        c.Pen().Style = psClear;
+        c.Ellipse(Rect(5, 5, 25, 25));
+    });
+    EXPECT_EQ(Painted(image), Rect(5, 5, 25, 25));
+    EXPECT_EQ(Count(image, clLime) + Count(image, clWhite), 900);
+    EXPECT_EQ(At(image, 5, 15), clLime);
+}
+
+TEST(PainterCanvas, WidePenEllipseRingIsAsThickAsThePen) {
+    const QImage image = Draw(40, 40, [](TCanvas& c) {
+        c.Brush().Color = clLime;
+        c.Pen().Color = clNavy;
+        c.Pen().Width = 3;
+        c.Ellipse(Rect(0, 0, 40, 40));
+    });
+    // Along the middle row: three pen pixels, then the fill.
+    EXPECT_EQ(At(image, 0, 20), clNavy);
+    EXPECT_EQ(At(image, 2, 20), clNavy);
+    EXPECT_EQ(At(image, 3, 20), clLime);
+    EXPECT_EQ(At(image, 39, 20), clNavy);
+    EXPECT_EQ(At(image, 36, 20), clLime);
+    EXPECT_EQ(At(image, 20, 2), clNavy);
+    EXPECT_EQ(At(image, 20, 3), clLime);
+}
+
+TEST(PainterCanvas, EllipseOutlineIsClosed) {
+    // Every fill pixel's four neighbours are fill or pen, never background.
+    const QImage image = Draw(50, 20, [](TCanvas& c) {
+        c.Brush().Color = clLime;
+        c.Pen().Color = clNavy;
+        c.Ellipse(Rect(1, 1, 49, 19));
+    });
+    for (int y = 1; y < 19; ++y)
+        for (int x = 1; x < 49; ++x) {
+            if (At(image, x, y) != clLime)
+                continue;
+            for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                EXPECT_NE(At(image, x + dx, y + dy), clWhite) << x << "," << y;
+        }
+}
+
+TEST(PainterCanvas, ClearPenDrawsNoLine) {
+    const QImage image = Draw(20, 20, [](TCanvas& c) {
+        c.Pen().Style = psClear;
+        c.MoveTo(0, 0);
+        c.LineTo(19, 19);
+        EXPECT_EQ(c.PenPos(), (TPoint{19, 19}));
+    });
+    EXPECT_EQ(Count(image, clWhite), 400);
+}
+
+TEST(PainterCanvas, TextRectFillsTheRectangleWithASolidBrush) {
+    const TRect box = Rect(5, 5, 60, 25);
+    const QImage solid = Draw(80, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-12));
+        c.Brush().Color = clAqua;
+        c.TextRect(box, 8, 8, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    });
+    EXPECT_EQ(Painted(solid), box);
+    EXPECT_EQ(At(solid, 59, 24), clAqua);
+    const QImage clear = Draw(80, 30, [&](TCanvas& c) {
+        c.SetFont(Arial(-12));
+        c.Brush().Style = bsClear;
+        c.TextRect(box, 8, 8, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    });
+    EXPECT_EQ(Count(clear, clAqua), 0);
+    EXPECT_LE(Painted(clear).Right, box.Right);
+    EXPECT_GT(Painted(clear).Right, box.Right - 6); // cut at the edge, not before
 }

@@ -1,0 +1,221 @@
+// Speed of the engine's cursor against SQLite used directly: walking a
+// table record by record (the cost of one step must not grow with the
+// table), and inserting records one posted change at a time or in a batch.
+#include "store/engine/dbengine.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TBenchEngine {
+    fs::path Dir;
+    hDbeDb Db = nullptr;
+    TBenchEngine() {
+        std::string tmpl = (fs::temp_directory_path() / "engine-bench-XXXXXX").string();
+        if (!mkdtemp(tmpl.data()))
+            std::abort();
+        Dir = tmpl;
+        DbeEnv env = {};
+        DbeInitFn(DBE_INTERFACE_VERSION, &env);
+        DbeOpenDatabase(nullptr, nullptr, dbeREADWRITE, dbeOPENSHARED, "", &Db);
+        DbeSetDirectory(Db, Dir.c_str());
+    }
+    ~TBenchEngine() {
+        DbeExit();
+        std::error_code ec;
+        fs::remove_all(Dir, ec);
+    }
+};
+
+TBenchEngine& Engine() {
+    static TBenchEngine engine;
+    return engine;
+}
+
+std::string CreateQuestions(const std::string& name) {
+    static const DbeFieldDef fields[7] = {
+        {"Codigo", DBE_FLD_AUTOINC, 0},  {"Questao", DBE_FLD_STRING, 250},
+        {"Resp_A", DBE_FLD_STRING, 250}, {"Resp_B", DBE_FLD_STRING, 250},
+        {"Resp_C", DBE_FLD_STRING, 250}, {"Correta", DBE_FLD_STRING, 1},
+        {"Flag", DBE_FLD_STRING, 1}};
+    DbeTableDesc desc = {name.c_str(), 7, fields, 1, 2, nullptr};
+    fs::remove(Engine().Dir / name);
+    if (DbeCreateTable(Engine().Db, &desc) != DBE_OK)
+        std::abort();
+    return name;
+}
+
+hDbeCur Open(const std::string& name) {
+    hDbeCur cur = nullptr;
+    if (DbeOpenTable(Engine().Db, name.c_str(), "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED, 1,
+                     &cur) != DBE_OK)
+        std::abort();
+    return cur;
+}
+
+void InsertQuestions(hDbeCur cur, int64_t count, bool batch) {
+    DbeCurProps props;
+    DbeGetCursorProps(cur, &props);
+    std::vector<unsigned char> rec(props.iRecBufSize);
+    if (batch)
+        DbeBeginBatch(cur);
+    for (int64_t i = 0; i < count; ++i) {
+        DbeInitRecord(cur, rec.data());
+        std::string q = "Pergunta número " + std::to_string(i) + " sobre a história do Brasil?";
+        DbePutField(cur, 2, rec.data(), q.c_str());
+        DbePutField(cur, 3, rec.data(), "Alternativa A");
+        DbePutField(cur, 4, rec.data(), "Alternativa B");
+        DbePutField(cur, 5, rec.data(), "Alternativa C");
+        DbePutField(cur, 6, rec.data(), "A");
+        DbePutField(cur, 7, rec.data(), "N");
+        if (DbeInsertRecord(cur, dbeNOLOCK, rec.data()) != DBE_OK)
+            std::abort();
+    }
+    if (batch)
+        DbeCommitBatch(cur);
+}
+
+// A table of `count` questions, made once per size.
+std::string TableOf(int64_t count) {
+    static std::map<int64_t, std::string> made;
+    auto it = made.find(count);
+    if (it != made.end())
+        return it->second;
+    std::string name = "WALK" + std::to_string(count) + ".DB";
+    CreateQuestions(name);
+    hDbeCur cur = Open(name);
+    InsertQuestions(cur, count, true);
+    DbeCloseCursor(&cur);
+    return made[count] = name;
+}
+
+void BM_CursorWalkNext(benchmark::State& state) {
+    std::string name = TableOf(state.range(0));
+    hDbeCur cur = Open(name);
+    DbeCurProps props;
+    DbeGetCursorProps(cur, &props);
+    std::vector<unsigned char> rec(props.iRecBufSize);
+    DbeRecProps recProps;
+    int64_t steps = 0;
+    for (auto _ : state) {
+        DbeSetToBegin(cur);
+        while (DbeGetNextRecord(cur, dbeNOLOCK, rec.data(), &recProps) == DBE_OK)
+            ++steps;
+        benchmark::DoNotOptimize(recProps.iSeqNum);
+    }
+    state.SetItemsProcessed(steps);
+    DbeCloseCursor(&cur);
+}
+BENCHMARK(BM_CursorWalkNext)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_CursorWalkPrior(benchmark::State& state) {
+    std::string name = TableOf(state.range(0));
+    hDbeCur cur = Open(name);
+    DbeCurProps props;
+    DbeGetCursorProps(cur, &props);
+    std::vector<unsigned char> rec(props.iRecBufSize);
+    DbeRecProps recProps;
+    int64_t steps = 0;
+    for (auto _ : state) {
+        DbeSetToEnd(cur);
+        while (DbeGetPriorRecord(cur, dbeNOLOCK, rec.data(), &recProps) == DBE_OK)
+            ++steps;
+        benchmark::DoNotOptimize(recProps.iSeqNum);
+    }
+    state.SetItemsProcessed(steps);
+    DbeCloseCursor(&cur);
+}
+BENCHMARK(BM_CursorWalkPrior)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Baseline: the same walk as one SQLite query.
+void BM_SqliteWalkQuery(benchmark::State& state) {
+    std::string path = (Engine().Dir / TableOf(state.range(0))).string();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
+                       "FROM records ORDER BY rowid",
+                       -1, &stmt, nullptr);
+    int64_t steps = 0;
+    for (auto _ : state) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 2; c < 8; ++c)
+                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+            ++steps;
+        }
+        sqlite3_reset(stmt);
+    }
+    state.SetItemsProcessed(steps);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+BENCHMARK(BM_SqliteWalkQuery)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Baseline: one SQLite lookup per step, as a cursor that keeps no statement
+// open must do.
+void BM_SqliteWalkStepwise(benchmark::State& state) {
+    std::string path = (Engine().Dir / TableOf(state.range(0))).string();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
+                       "FROM records WHERE rowid > ?1 ORDER BY rowid LIMIT 1",
+                       -1, &stmt, nullptr);
+    int64_t steps = 0;
+    for (auto _ : state) {
+        int64_t last = 0;
+        for (;;) {
+            sqlite3_bind_int64(stmt, 1, last);
+            if (sqlite3_step(stmt) != SQLITE_ROW)
+                break;
+            last = sqlite3_column_int64(stmt, 0);
+            for (int c = 2; c < 8; ++c)
+                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+            sqlite3_reset(stmt);
+            ++steps;
+        }
+        sqlite3_reset(stmt);
+    }
+    state.SetItemsProcessed(steps);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+}
+BENCHMARK(BM_SqliteWalkStepwise)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Inserting records: 10,000 in one batch, or each one posted on its own
+// (durable when the call returns, so each costs a few disk flushes; 1,000 of
+// those keep the run short).
+void BM_CursorInsert(benchmark::State& state) {
+    bool batch = state.range(1) != 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string name = CreateQuestions("INSERT.DB");
+        hDbeCur cur = Open(name);
+        state.ResumeTiming();
+        InsertQuestions(cur, state.range(0), batch);
+        state.PauseTiming();
+        DbeCloseCursor(&cur);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_CursorInsert)
+    ->Args({10000, 1})
+    ->Args({1000, 0})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

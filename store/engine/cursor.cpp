@@ -1,0 +1,840 @@
+// The table cursor over a table file.
+//
+// Order. Keyed tables whose key is an integer order by row id; other keyed
+// tables by (key, row id); tables without a key by (dbe_order, row id); a
+// cursor opened on the secondary index by (column, row id). Every neighbour
+// query compares that pair with SQLite's row values and is answered from an
+// index. Records inserted into a table without a key get an order value
+// halfway between their neighbours; when no value fits between them any more
+// the whole order column is renumbered once (rare: it takes about fifty
+// inserts at the same spot).
+#include "store/engine/cursor.h"
+
+#include "store/engine/engine_error.h"
+#include "store/engine/password_hash.h"
+#include "store/engine/path_names.h"
+#include "store/engine/utf8_text.h"
+
+#include <sqlite3.h>
+
+#include <climits>
+#include <cstring>
+#include <map>
+
+namespace {
+
+constexpr uint32_t kBookMarkMagic = 0x4d424244; // "DBBM"
+constexpr double kOrderStep = 1024.0;
+constexpr int kBusyTimeoutMs = 5000;
+
+// Resets a statement when the scope ends, so no read lock stays behind.
+struct TResetter {
+    sqlite3_stmt* Stmt;
+    ~TResetter() {
+        sqlite3_reset(Stmt);
+        sqlite3_clear_bindings(Stmt);
+    }
+};
+
+// The hash is slow on purpose; a session opens the same tables again and
+// again with the same passwords. Engine calls are serialised, so the cache
+// needs no lock of its own.
+const std::string& CachedPasswordHash(const std::string& password, const std::string& salt) {
+    static std::map<std::string, std::string> cache;
+    std::string key = salt + '\0' + password;
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() >= 64)
+        cache.clear();
+    return cache.emplace(key, HashPassword(password, salt)).first->second;
+}
+
+} // namespace
+
+void TCursor::TStmtDeleter::operator()(sqlite3_stmt* s) const {
+    sqlite3_finalize(s);
+}
+
+TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeShareMode shareMode,
+                 const std::vector<std::string>& passwords, const std::string& indexName)
+    : name_(std::move(name)), path_(std::move(path)) {
+    readOnly_ = openMode == dbeREADONLY;
+    exclusive_ = shareMode == dbeOPENEXCL;
+    bool fileReadOnly = IsReadOnlyFile(path_);
+    if (fileReadOnly && !readOnly_)
+        Fail(DBE_ERR_TABLEREADONLY);
+    db_ = OpenConnection(path_, readOnly_ || fileReadOnly);
+    try {
+        schema_ = ReadSchema(db_, path_);
+        if (!readOnly_ && sqlite3_db_readonly(db_, "main") == 1)
+            Fail(DBE_ERR_TABLEREADONLY);
+        if (schema_.Protected()) {
+            bool allowed = false;
+            for (const std::string& pw : passwords)
+                if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
+                    allowed = true;
+                    break;
+                }
+            if (!allowed)
+                Fail(DBE_ERR_NOTSUFFTABLERIGHTS);
+        }
+        if (!indexName.empty()) {
+            uint16_t found = 0;
+            for (size_t i = 0; i < schema_.Fields.size(); ++i)
+                if (NamesMatch(schema_.Fields[i].Name, indexName))
+                    found = uint16_t(i + 1);
+            if (found == 0 || (found != schema_.IndexField && found != schema_.KeyField))
+                Fail(DBE_ERR_NOINDEX, "Index: " + indexName);
+            if (found == schema_.IndexField && found != schema_.KeyField)
+                orderField_ = found;
+        }
+        if (!orderField_ && schema_.KeyField && !schema_.RowidKey())
+            orderField_ = schema_.KeyField;
+        rowidOrder_ = !orderField_ && schema_.KeyField;
+
+        if (!locks_.Open(path_ + ".lck", !readOnly_) && !readOnly_)
+            Fail(DBE_ERR_IO, "Cannot open the lock file " + path_ + ".lck");
+        if (!locks_.LockTable(exclusive_))
+            Fail(DBE_ERR_TABLELOCKED);
+
+        std::string k = rowidOrder_   ? "rowid"
+                        : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
+                                      : "dbe_order";
+        std::string select = "SELECT rowid, " + k;
+        for (const TFieldInfo& f : schema_.Fields)
+            select += ", " + QuoteName(f.Name);
+        select += " FROM records";
+        auto cmp = [&](const char* op) {
+            return rowidOrder_ ? std::string(" WHERE rowid ") + op + " ?2"
+                               : " WHERE (" + k + ", rowid) " + op + " (?1, ?2)";
+        };
+        std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + k + ", rowid";
+        std::string desc =
+            rowidOrder_ ? " ORDER BY rowid DESC" : " ORDER BY " + k + " DESC, rowid DESC";
+        first_ = Prepare(select + asc + " LIMIT 1");
+        last_ = Prepare(select + desc + " LIMIT 1");
+        after_ = Prepare(select + cmp(">") + asc + " LIMIT 1");
+        atOrAfter_ = Prepare(select + cmp(">=") + asc + " LIMIT 1");
+        before_ = Prepare(select + cmp("<") + desc + " LIMIT 1");
+        byRowid_ = Prepare(select + " WHERE rowid = ?2");
+        count_ = Prepare("SELECT COUNT(*) FROM records");
+        countBefore_ = Prepare("SELECT COUNT(*) FROM records" + cmp("<"));
+        if (!readOnly_) {
+            std::string cols, values, sets;
+            int n = 0;
+            for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+                const TFieldInfo& f = schema_.Fields[i];
+                std::string param = "?" + std::to_string(i + 1);
+                cols += (i ? ", " : "") + QuoteName(f.Name);
+                values += (i ? ", " : "") + param;
+                if (f.Type != DBE_FLD_AUTOINC)
+                    sets += (n++ ? ", " : "") + QuoteName(f.Name) + " = " + param;
+            }
+            if (!schema_.KeyField) {
+                cols += ", dbe_order";
+                values += ", ?" + std::to_string(schema_.Fields.size() + 1);
+            }
+            insert_ = Prepare("INSERT INTO records(" + cols + ") VALUES(" + values + ")");
+            std::string rowParam = "?" + std::to_string(schema_.Fields.size() + 2);
+            if (!sets.empty())
+                update_ = Prepare("UPDATE records SET " + sets + " WHERE rowid = " + rowParam);
+            delete_ = Prepare("DELETE FROM records WHERE rowid = ?1");
+            for (const TFieldInfo& f : schema_.Fields)
+                if (f.Type == DBE_FLD_AUTOINC)
+                    maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
+        }
+    } catch (...) {
+        first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
+        byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
+        update_.reset(), delete_.reset(), maxAutoinc_.reset();
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+TCursor::~TCursor() {
+    if (db_ && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
+    byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
+    update_.reset(), delete_.reset(), maxAutoinc_.reset();
+    sqlite3_close_v2(db_);
+    locks_.Close();
+}
+
+void TCursor::Fail(DbeResult code, std::string detail) const {
+    TEngineError error(code, {"Table: " + path_});
+    if (!detail.empty())
+        error.Add(std::move(detail));
+    throw error;
+}
+
+TCursor::TStmt TCursor::Prepare(const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v3(db_, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                                nullptr);
+    if (rc != SQLITE_OK)
+        ThrowSqlite(rc, db_, path_);
+    return TStmt(stmt);
+}
+
+void TCursor::Exec(const char* sql) {
+    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        ThrowSqlite(rc, db_, path_);
+}
+
+void TCursor::GetProps(DbeCurProps& props) const {
+    std::memset(&props, 0, sizeof props);
+    std::snprintf(props.szName, sizeof props.szName, "%s", name_.c_str());
+    std::snprintf(props.szPath, sizeof props.szPath, "%s", path_.c_str());
+    props.iFields = uint16_t(schema_.Fields.size());
+    props.iRecBufSize = schema_.RecordSize;
+    props.iBookMarkSize = kBookMarkSize;
+    props.iKeyField = schema_.KeyField;
+    props.iIndexField = orderField_ ? orderField_ : schema_.KeyField;
+    props.eOpenMode = readOnly_ ? dbeREADONLY : dbeREADWRITE;
+    props.eShareMode = exclusive_ ? dbeOPENEXCL : dbeOPENSHARED;
+    props.iSeqNums = 1;
+    props.bProtected = schema_.Protected() ? 1 : 0;
+}
+
+void TCursor::GetFieldDescs(DbeFldDesc* descs) const {
+    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+        const TFieldInfo& f = schema_.Fields[i];
+        DbeFldDesc& d = descs[i];
+        std::memset(&d, 0, sizeof d);
+        d.iFldNum = uint16_t(i + 1);
+        std::snprintf(d.szName, sizeof d.szName, "%s", f.Name.c_str());
+        d.iFldType = f.Type;
+        d.iUnits1 = f.Size;
+        d.iLen = f.Len;
+    }
+}
+
+// ---- Positioning ----------------------------------------------------------
+
+void TCursor::BindKey(sqlite3_stmt* stmt, const TKey& key, int64_t rowid) const {
+    if (!rowidOrder_) {
+        switch (key.Type) {
+        case SQLITE_INTEGER:
+            sqlite3_bind_int64(stmt, 1, key.Int);
+            break;
+        case SQLITE_FLOAT:
+            sqlite3_bind_double(stmt, 1, key.Real);
+            break;
+        case SQLITE_TEXT:
+            sqlite3_bind_text(stmt, 1, key.Text.data(), int(key.Text.size()), SQLITE_TRANSIENT);
+            break;
+        default:
+            sqlite3_bind_null(stmt, 1);
+        }
+    }
+    sqlite3_bind_int64(stmt, 2, rowid);
+}
+
+bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
+    TResetter reset{stmt};
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_DONE)
+        return false;
+    if (rc != SQLITE_ROW)
+        ThrowSqlite(rc, db_, path_);
+    rowid_ = sqlite3_column_int64(stmt, 0);
+    key_.Type = sqlite3_column_type(stmt, 1);
+    if (key_.Type == SQLITE_INTEGER)
+        key_.Int = sqlite3_column_int64(stmt, 1);
+    else if (key_.Type == SQLITE_FLOAT)
+        key_.Real = sqlite3_column_double(stmt, 1);
+    else if (key_.Type == SQLITE_TEXT)
+        key_.Text.assign(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)),
+                         size_t(sqlite3_column_bytes(stmt, 1)));
+    pos_ = EPos::On;
+    if (!buf)
+        return true;
+    auto* bytes = static_cast<unsigned char*>(buf);
+    InitRecord(buf);
+    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+        const TFieldInfo& f = schema_.Fields[i];
+        int col = int(i) + 2;
+        unsigned char* slot = bytes + f.Offset;
+        int type = sqlite3_column_type(stmt, col);
+        if (type == SQLITE_NULL)
+            continue;
+        if (f.Type == DBE_FLD_STRING) {
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+            std::string_view value(text ? text : "", size_t(sqlite3_column_bytes(stmt, col)));
+            // Whatever another program wrote, hand out at most Size characters.
+            if (!IsValidUtf8(value))
+                value = CutToCharacters(value, f.Size);
+            value = CutToCharacters(value, f.Size);
+            if (value.empty())
+                continue;
+            slot[0] = 0;
+            std::memcpy(slot + 1, value.data(), value.size());
+            slot[1 + value.size()] = 0;
+        } else {
+            int64_t v = sqlite3_column_int64(stmt, col);
+            slot[0] = 0;
+            std::memcpy(slot + 1, &v, sizeof v);
+        }
+    }
+    return true;
+}
+
+void TCursor::RefreshKey() {
+    // The order value of the current record may have changed (renumbering,
+    // a modified key): take it afresh by row id, which costs one lookup.
+    if (pos_ != EPos::On || rowidOrder_)
+        return;
+    int64_t rowid = rowid_;
+    TKey old = key_;
+    BindKey(byRowid_.get(), key_, rowid_);
+    if (!Fetch(byRowid_.get(), nullptr)) {
+        key_ = old;
+        rowid_ = rowid;
+    }
+}
+
+int64_t TCursor::CountBefore(const TKey& key, int64_t rowid) {
+    TResetter reset{countBefore_.get()};
+    BindKey(countBefore_.get(), key, rowid);
+    int rc = sqlite3_step(countBefore_.get());
+    if (rc != SQLITE_ROW)
+        ThrowSqlite(rc, db_, path_);
+    return sqlite3_column_int64(countBefore_.get(), 0);
+}
+
+void TCursor::FillProps(DbeRecProps* props) {
+    if (!props)
+        return;
+    if (!seqKnown_) {
+        seq_ = CountBefore(key_, rowid_) + 1;
+        seqKnown_ = true;
+    }
+    std::memset(props, 0, sizeof *props);
+    props->iSeqNum = uint32_t(seq_);
+    props->iPhyRecNum = uint32_t(rowid_);
+    props->iRecStatus = 0;
+    props->bLocked = locks_.Holds(rowid_) ? 1 : 0;
+}
+
+void TCursor::SetToBegin() {
+    pos_ = EPos::Begin;
+    seq_ = 0;
+    seqKnown_ = true;
+}
+
+void TCursor::SetToEnd() {
+    pos_ = EPos::End;
+    seqKnown_ = false;
+}
+
+void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props) {
+    if (lock == dbeWRITELOCK)
+        CheckWritable();
+    EPos from = pos_;
+    bool found = false;
+    if (forward) {
+        switch (from) {
+        case EPos::Begin:
+            found = Fetch(first_.get(), buf);
+            break;
+        case EPos::End:
+            break;
+        case EPos::On:
+            RefreshKey();
+            BindKey(after_.get(), key_, rowid_);
+            found = Fetch(after_.get(), buf);
+            break;
+        case EPos::Gap:
+            BindKey(atOrAfter_.get(), key_, rowid_);
+            found = Fetch(atOrAfter_.get(), buf);
+            break;
+        }
+        if (!found) {
+            pos_ = EPos::End;
+            seqKnown_ = false;
+            throw TEngineError(DBE_ERR_EOF);
+        }
+        if (from == EPos::Begin) {
+            seq_ = 1;
+            seqKnown_ = true;
+        } else if (from == EPos::On && seqKnown_) {
+            ++seq_;
+        }
+    } else {
+        switch (from) {
+        case EPos::Begin:
+            break;
+        case EPos::End:
+            found = Fetch(last_.get(), buf);
+            seqKnown_ = false;
+            break;
+        case EPos::On:
+            RefreshKey();
+            [[fallthrough]];
+        case EPos::Gap:
+            BindKey(before_.get(), key_, rowid_);
+            found = Fetch(before_.get(), buf);
+            if (found && seqKnown_)
+                --seq_;
+            break;
+        }
+        if (!found) {
+            SetToBegin();
+            throw TEngineError(DBE_ERR_BOF);
+        }
+    }
+    if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
+        Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid_));
+    FillProps(props);
+}
+
+void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
+    switch (pos_) {
+    case EPos::Begin:
+        throw TEngineError(DBE_ERR_BOF);
+    case EPos::End:
+        throw TEngineError(DBE_ERR_EOF);
+    case EPos::Gap:
+        throw TEngineError(DBE_ERR_NOCURRREC);
+    case EPos::On:
+        break;
+    }
+    bool lockedNow = false;
+    if (lock == dbeWRITELOCK) {
+        CheckWritable();
+        lockedNow = !locks_.Holds(rowid_);
+        if (!locks_.Lock(rowid_))
+            Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid_));
+    }
+    int64_t rowid = rowid_;
+    TKey key = key_;
+    BindKey(byRowid_.get(), key_, rowid_);
+    bool found;
+    try {
+        found = Fetch(byRowid_.get(), buf);
+    } catch (...) {
+        if (lockedNow)
+            locks_.Unlock(rowid);
+        throw;
+    }
+    if (!found) {
+        if (lockedNow)
+            locks_.Unlock(rowid);
+        rowid_ = rowid;
+        key_ = key;
+        pos_ = EPos::Gap;
+        Fail(DBE_ERR_RECDELETED, "Record: " + std::to_string(rowid));
+    }
+    FillProps(props);
+}
+
+void TCursor::GetNext(DbeLockType lock, void* buf, DbeRecProps* props) {
+    Move(true, lock, buf, props);
+}
+
+void TCursor::GetPrior(DbeLockType lock, void* buf, DbeRecProps* props) {
+    Move(false, lock, buf, props);
+}
+
+void TCursor::GetBookMark(void* bookmark) const {
+    if (pos_ != EPos::On)
+        throw TEngineError(DBE_ERR_NOCURRREC);
+    unsigned char bytes[kBookMarkSize] = {};
+    uint32_t magic = kBookMarkMagic;
+    uint32_t type = uint32_t(key_.Type);
+    std::memcpy(bytes, &magic, 4);
+    std::memcpy(bytes + 4, &type, 4);
+    std::memcpy(bytes + 8, &rowid_, 8);
+    if (key_.Type == SQLITE_INTEGER)
+        std::memcpy(bytes + 16, &key_.Int, 8);
+    else if (key_.Type == SQLITE_FLOAT)
+        std::memcpy(bytes + 16, &key_.Real, 8);
+    std::memcpy(bookmark, bytes, kBookMarkSize);
+}
+
+void TCursor::SetToBookMark(const void* bookmark) {
+    unsigned char bytes[kBookMarkSize];
+    std::memcpy(bytes, bookmark, kBookMarkSize);
+    uint32_t magic, type;
+    int64_t rowid;
+    std::memcpy(&magic, bytes, 4);
+    std::memcpy(&type, bytes + 4, 4);
+    std::memcpy(&rowid, bytes + 8, 8);
+    if (magic != kBookMarkMagic)
+        throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid bookmark"});
+    BindKey(byRowid_.get(), key_, rowid);
+    seqKnown_ = false;
+    if (Fetch(byRowid_.get(), nullptr))
+        return;
+    // Gone: stand in the gap where it was, when its place can be told.
+    TKey key;
+    key.Type = int(type);
+    if (key.Type == SQLITE_INTEGER) {
+        std::memcpy(&key.Int, bytes + 16, 8);
+    } else if (key.Type == SQLITE_FLOAT) {
+        std::memcpy(&key.Real, bytes + 16, 8);
+    } else if (!rowidOrder_) {
+        SetToBegin();
+        Fail(DBE_ERR_RECNOTFOUND, "Record: " + std::to_string(rowid));
+    }
+    key_ = key;
+    rowid_ = rowid;
+    pos_ = EPos::Gap;
+    Fail(DBE_ERR_RECNOTFOUND, "Record: " + std::to_string(rowid));
+}
+
+void TCursor::MakeGap() {
+    if (pos_ != EPos::On)
+        return;
+    RefreshKey();
+    pos_ = EPos::Gap;
+}
+
+uint32_t TCursor::Count() {
+    TResetter reset{count_.get()};
+    int rc = sqlite3_step(count_.get());
+    if (rc != SQLITE_ROW)
+        ThrowSqlite(rc, db_, path_);
+    int64_t n = sqlite3_column_int64(count_.get(), 0);
+    return n > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(n);
+}
+
+// ---- Record buffers ---------------------------------------------------------
+
+void TCursor::InitRecord(void* buf) const {
+    auto* bytes = static_cast<unsigned char*>(buf);
+    std::memset(bytes, 0, schema_.RecordSize);
+    uint32_t magic = kRecordMagic;
+    uint16_t count = uint16_t(schema_.Fields.size());
+    std::memcpy(bytes, &magic, 4);
+    std::memcpy(bytes + 4, &count, 2);
+    for (const TFieldInfo& f : schema_.Fields)
+        bytes[f.Offset] = 1;
+}
+
+void TCursor::CheckBuffer(const void* buf) const {
+    if (!buf)
+        throw TEngineError(DBE_ERR_INVALIDPARAM, {"No record buffer"});
+    uint32_t magic;
+    uint16_t count;
+    std::memcpy(&magic, buf, 4);
+    std::memcpy(&count, static_cast<const unsigned char*>(buf) + 4, 2);
+    if (magic != kRecordMagic || count != schema_.Fields.size())
+        throw TEngineError(DBE_ERR_INVALIDREC, {"Table: " + path_});
+}
+
+void TCursor::GetField(uint16_t field, const void* buf, void* dest, size_t cbDest,
+                       int16_t* blank) const {
+    CheckBuffer(buf);
+    if (field < 1 || field > schema_.Fields.size())
+        throw TEngineError(DBE_ERR_OUTOFRANGE, {"Field number: " + std::to_string(field)});
+    if (!dest)
+        throw TEngineError(DBE_ERR_INVALIDPARAM, {"No destination"});
+    const TFieldInfo& f = schema_.Fields[field - 1];
+    const unsigned char* slot = static_cast<const unsigned char*>(buf) + f.Offset;
+    bool isBlank = slot[0] != 0;
+    if (blank)
+        *blank = isBlank ? 1 : 0;
+    if (f.Type == DBE_FLD_STRING) {
+        const char* text = reinterpret_cast<const char*>(slot + 1);
+        size_t len = isBlank ? 0 : strnlen(text, f.Len - 1);
+        if (cbDest < len + 1)
+            throw TEngineError(DBE_ERR_BUFTOOSMALL, {"Field: " + f.Name});
+        std::memcpy(dest, text, len);
+        static_cast<char*>(dest)[len] = 0;
+        return;
+    }
+    if (cbDest < sizeof(int32_t))
+        throw TEngineError(DBE_ERR_BUFTOOSMALL, {"Field: " + f.Name});
+    int64_t v = 0;
+    if (!isBlank)
+        std::memcpy(&v, slot + 1, sizeof v);
+    int32_t out = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : int32_t(v);
+    std::memcpy(dest, &out, sizeof out);
+}
+
+void TCursor::PutField(uint16_t field, void* buf, const void* src) const {
+    CheckBuffer(buf);
+    if (field < 1 || field > schema_.Fields.size())
+        throw TEngineError(DBE_ERR_OUTOFRANGE, {"Field number: " + std::to_string(field)});
+    const TFieldInfo& f = schema_.Fields[field - 1];
+    unsigned char* slot = static_cast<unsigned char*>(buf) + f.Offset;
+    if (f.Type == DBE_FLD_STRING) {
+        std::string_view text = src ? std::string_view(static_cast<const char*>(src)) : "";
+        if (!IsValidUtf8(text))
+            throw TEngineError(DBE_ERR_INVALIDPARAM,
+                               {"Field: " + f.Name, "The text is not valid UTF-8"});
+        std::memset(slot, 0, 1u + f.Len);
+        text = CutToCharacters(text, f.Size);
+        slot[0] = text.empty() ? 1 : 0;
+        std::memcpy(slot + 1, text.data(), text.size());
+        return;
+    }
+    std::memset(slot, 0, 9);
+    if (!src) {
+        slot[0] = 1;
+        return;
+    }
+    int32_t v;
+    std::memcpy(&v, src, sizeof v);
+    int64_t wide = v;
+    std::memcpy(slot + 1, &wide, sizeof wide);
+}
+
+// ---- Changes ------------------------------------------------------------------
+
+void TCursor::CheckWritable() const {
+    if (readOnly_)
+        Fail(DBE_ERR_TABLEREADONLY);
+}
+
+void TCursor::YieldToReaders() {
+    // Inside a batch the transaction is already ours; a reader waits for it.
+    if (sqlite3_get_autocommit(db_) && !locks_.WaitWhileIntent(kBusyTimeoutMs))
+        Fail(DBE_ERR_BUSY, "A copy of the table is being made");
+}
+
+void TCursor::CheckLockFree(int64_t rowid) {
+    if (!locks_.IsFree(rowid))
+        Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid));
+}
+
+void TCursor::BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) const {
+    const auto* bytes = static_cast<const unsigned char*>(buf);
+    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+        const TFieldInfo& f = schema_.Fields[i];
+        if (skipAutoinc && f.Type == DBE_FLD_AUTOINC)
+            continue;
+        const unsigned char* slot = bytes + f.Offset;
+        int param = int(i) + 1;
+        if (f.Type == DBE_FLD_STRING) {
+            const char* text = reinterpret_cast<const char*>(slot + 1);
+            size_t len = slot[0] ? 0 : strnlen(text, f.Len - 1);
+            sqlite3_bind_text(stmt, param, text, int(len), SQLITE_TRANSIENT);
+        } else if (slot[0]) {
+            sqlite3_bind_null(stmt, param);
+        } else {
+            int64_t v;
+            std::memcpy(&v, slot + 1, sizeof v);
+            sqlite3_bind_int64(stmt, param, v);
+        }
+    }
+}
+
+void TCursor::Renumber() {
+    Exec("UPDATE records SET dbe_order = r.n * 1024.0 FROM (SELECT rowid AS id, row_number()"
+         " OVER (ORDER BY dbe_order, rowid) AS n FROM records) AS r WHERE records.rowid = r.id");
+}
+
+double TCursor::OrderForInsert() {
+    // The new record goes before the record after the cursor's gap (or before
+    // the current record); at the end it is appended, at the beginning it
+    // goes first.
+    auto orderOf = [&](sqlite3_stmt* stmt, bool bind, TKey key, int64_t rowid, int64_t* id,
+                       double* order) {
+        if (bind)
+            BindKey(stmt, key, rowid);
+        TResetter reset{stmt};
+        int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE)
+            return false;
+        if (rc != SQLITE_ROW)
+            ThrowSqlite(rc, db_, path_);
+        *id = sqlite3_column_int64(stmt, 0);
+        *order = sqlite3_column_double(stmt, 1);
+        return true;
+    };
+    RefreshKey();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int64_t prevId = 0, nextId = 0;
+        double prev = 0, next = 0;
+        bool hasPrev = false, hasNext = false;
+        switch (pos_) {
+        case EPos::Begin:
+            hasNext = orderOf(first_.get(), false, key_, 0, &nextId, &next);
+            break;
+        case EPos::End:
+            hasPrev = orderOf(last_.get(), false, key_, 0, &prevId, &prev);
+            break;
+        case EPos::On:
+        case EPos::Gap:
+            hasPrev = orderOf(before_.get(), true, key_, rowid_, &prevId, &prev);
+            hasNext = orderOf(atOrAfter_.get(), true, key_, rowid_, &nextId, &next);
+            break;
+        }
+        if (!hasPrev && !hasNext)
+            return kOrderStep;
+        if (!hasPrev)
+            return next - kOrderStep;
+        if (!hasNext)
+            return prev + kOrderStep;
+        double mid = prev + (next - prev) / 2;
+        if (mid > prev && mid < next)
+            return mid;
+        // No room left between the two: renumber, then place the gap again
+        // by the record that follows it.
+        Renumber();
+        BindKey(byRowid_.get(), key_, nextId);
+        if (!Fetch(byRowid_.get(), nullptr))
+            break;
+        pos_ = EPos::Gap;
+    }
+    Fail(DBE_ERR_IO, "Cannot find a place for the new record");
+}
+
+void TCursor::Insert(DbeLockType lock, void* buf) {
+    CheckWritable();
+    CheckBuffer(buf);
+    YieldToReaders();
+    bool own = sqlite3_get_autocommit(db_) != 0;
+    if (own)
+        Exec("BEGIN IMMEDIATE");
+    try {
+        TResetter reset{insert_.get()};
+        BindRecord(insert_.get(), buf, false);
+        double order = 0;
+        if (!schema_.KeyField) {
+            order = OrderForInsert();
+            sqlite3_bind_double(insert_.get(), int(schema_.Fields.size()) + 1, order);
+        }
+        // An autoincrement field that is not the row id is numbered here.
+        int64_t assigned = 0;
+        uint16_t autoField = 0;
+        for (size_t i = 0; i < schema_.Fields.size(); ++i)
+            if (schema_.Fields[i].Type == DBE_FLD_AUTOINC)
+                autoField = uint16_t(i + 1);
+        const auto* bytes = static_cast<const unsigned char*>(buf);
+        bool autoBlank = autoField && bytes[schema_.Fields[autoField - 1].Offset] != 0;
+        if (autoBlank && autoField != schema_.KeyField) {
+            TResetter resetMax{maxAutoinc_.get()};
+            int rc = sqlite3_step(maxAutoinc_.get());
+            if (rc != SQLITE_ROW)
+                ThrowSqlite(rc, db_, path_);
+            assigned = sqlite3_column_int64(maxAutoinc_.get(), 0) + 1;
+            sqlite3_bind_int64(insert_.get(), autoField, assigned);
+        }
+        int rc = sqlite3_step(insert_.get());
+        if (rc != SQLITE_DONE) {
+            if ((rc & 0xff) == SQLITE_CONSTRAINT)
+                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
+            ThrowSqlite(rc, db_, path_);
+        }
+        int64_t rowid = sqlite3_last_insert_rowid(db_);
+        if (own)
+            Exec("COMMIT");
+        own = false;
+        if (autoBlank) {
+            int64_t value = autoField == schema_.KeyField ? rowid : assigned;
+            unsigned char* slot =
+                static_cast<unsigned char*>(buf) + schema_.Fields[autoField - 1].Offset;
+            slot[0] = 0;
+            std::memcpy(slot + 1, &value, sizeof value);
+        }
+        rowid_ = rowid;
+        pos_ = EPos::On;
+        seqKnown_ = false;
+        if (rowidOrder_) {
+            key_.Type = SQLITE_INTEGER;
+            key_.Int = rowid;
+        } else if (!orderField_) {
+            key_.Type = SQLITE_FLOAT;
+            key_.Real = order;
+        } else {
+            RefreshKey();
+        }
+    } catch (...) {
+        if (own)
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
+        Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid_));
+}
+
+void TCursor::Modify(const void* buf, bool freeLock) {
+    CheckWritable();
+    CheckBuffer(buf);
+    if (pos_ != EPos::On)
+        throw TEngineError(DBE_ERR_NOCURRREC);
+    CheckLockFree(rowid_);
+    YieldToReaders();
+    if (update_) {
+        TResetter reset{update_.get()};
+        BindRecord(update_.get(), buf, true);
+        sqlite3_bind_int64(update_.get(), int(schema_.Fields.size()) + 2, rowid_);
+        int rc = sqlite3_step(update_.get());
+        if (rc != SQLITE_DONE) {
+            if ((rc & 0xff) == SQLITE_CONSTRAINT)
+                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
+            ThrowSqlite(rc, db_, path_);
+        }
+        if (sqlite3_changes(db_) == 0) {
+            locks_.Unlock(rowid_);
+            pos_ = EPos::Gap;
+            Fail(DBE_ERR_RECDELETED, "Record: " + std::to_string(rowid_));
+        }
+    }
+    if (freeLock)
+        locks_.Unlock(rowid_);
+    if (orderField_) {
+        RefreshKey();
+        seqKnown_ = false;
+    }
+}
+
+void TCursor::Delete() {
+    CheckWritable();
+    if (pos_ != EPos::On)
+        throw TEngineError(DBE_ERR_NOCURRREC);
+    CheckLockFree(rowid_);
+    YieldToReaders();
+    RefreshKey();
+    TResetter reset{delete_.get()};
+    sqlite3_bind_int64(delete_.get(), 1, rowid_);
+    int rc = sqlite3_step(delete_.get());
+    if (rc != SQLITE_DONE)
+        ThrowSqlite(rc, db_, path_);
+    bool gone = sqlite3_changes(db_) == 0;
+    locks_.Unlock(rowid_);
+    // The gap where the record stood: next reads the record after it, whose
+    // sequence number is the deleted record's.
+    pos_ = EPos::Gap;
+    if (gone)
+        Fail(DBE_ERR_RECDELETED, "Record: " + std::to_string(rowid_));
+}
+
+void TCursor::ReleaseLock(bool all) {
+    if (all)
+        locks_.UnlockAll();
+    else if (pos_ == EPos::On || pos_ == EPos::Gap)
+        locks_.Unlock(rowid_);
+}
+
+void TCursor::BeginBatch() {
+    CheckWritable();
+    if (!sqlite3_get_autocommit(db_))
+        Fail(DBE_ERR_TRANSACTION, "A batch is already active");
+    YieldToReaders();
+    Exec("BEGIN IMMEDIATE");
+}
+
+void TCursor::CommitBatch() {
+    if (sqlite3_get_autocommit(db_))
+        Fail(DBE_ERR_TRANSACTION, "No batch is active");
+    Exec("COMMIT");
+    seqKnown_ = false;
+}
+
+void TCursor::RollbackBatch() {
+    if (sqlite3_get_autocommit(db_))
+        Fail(DBE_ERR_TRANSACTION, "No batch is active");
+    Exec("ROLLBACK");
+    seqKnown_ = false;
+    if (pos_ == EPos::On)
+        pos_ = EPos::Gap;
+}

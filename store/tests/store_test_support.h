@@ -1,0 +1,95 @@
+// What the store tests share: a private environment whose registry points
+// the library search at the built engine and whose engine configuration
+// names the alias "Questoes"; the two tables made through the engine itself;
+// the declared fields of the main window's tables; and a link that records
+// the data events it hears.
+#pragma once
+
+#include "platform/testing/scoped_test_environment.h"
+#include "store/data_source.h"
+#include "store/engine/dbengine.h"
+#include "store/session.h"
+#include "store/table.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Direct engine access for preparing tables: loaded beside the session's
+// own use of the same library.
+class TEngineSetup {
+public:
+    explicit TEngineSetup(const QString& directory);
+    ~TEngineSetup();
+
+    // QUESTOES.DB: Codigo autoincrement key, four texts of 250, Correta and
+    // Flag of 1. FRASES.DB: Correta and Errada of 100, no key.
+    void CreateQuestions(const char* password = "marmelada");
+    void CreatePhrases(const char* password = "marmelada");
+    // Adds questions "Questao 1" ... in one batch.
+    void AddQuestions(int count, const char* password = "marmelada");
+    void AddPhrases(const std::vector<std::pair<QString, QString>>& phrases,
+                    const char* password = "marmelada");
+
+private:
+    void Check(DbeResult result, const char* what) const;
+
+    void* module_ = nullptr;
+    hDbeDb db_ = nullptr;
+    bool initialized_ = false;
+};
+
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest();
+    ~StoreTest() override;
+    void SetUp() override;
+
+    // TPerguntas on QUESTOES.DB with its seven declared fields.
+    std::unique_ptr<TTable> MakeQuestions(const QString& name = QStringLiteral("TPerguntas"));
+    // TFrases on FRASES.DB with its two declared fields.
+    std::unique_ptr<TTable> MakePhrases(const QString& name = QStringLiteral("TFrases"));
+
+    // Makes both tables (protected by "marmelada") through the engine, with
+    // `questions` questions and the given phrases, before the session starts.
+    void PrepareTables(int questions = 0,
+                       const std::vector<std::pair<QString, QString>>& phrases = {});
+    // Opens as the main window does: password first.
+    void AddPassword() { DbSession->AddPassword(QStringLiteral("marmelada")); }
+
+    ScopedTestEnvironment Env;
+    QString AliasDir;
+    std::unique_ptr<TSession> DbSession;
+};
+
+// Writes the registry value that points the library search at `directory`.
+void PointDllPathAt(ScopedTestEnvironment& env, const QString& directory);
+
+// A data link that writes down every call-back it receives.
+class TRecordingLink : public TDataLink {
+public:
+    std::vector<std::string> Log;
+    void Clear() { Log.clear(); }
+
+protected:
+    void ActiveChanged() override;
+    void CheckBrowseMode() override;
+    void DataSetChanged() override;
+    void DataSetScrolled(int distance) override;
+    void EditingChanged() override;
+    void RecordChanged(TField* field) override;
+    void UpdateData() override;
+};
+
+// The message of the exception `statement` raises, or "no exception".
+#define STORE_MESSAGE(statement)                                                                   \
+    [&]() -> QString {                                                                             \
+        try {                                                                                      \
+            statement;                                                                             \
+        } catch (const Exception& e) {                                                             \
+            return e.Message();                                                                    \
+        }                                                                                          \
+        return QStringLiteral("no exception");                                                     \
+    }()

@@ -1,0 +1,236 @@
+// dbadmin end to end: create, list, dump, load, check, in a private folder
+// reached through a private alias configuration.
+#include "tools/dbadmin/db_admin.h"
+
+#include "store/engine/dbengine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TResult {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+class DbAdminTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "dbadmin-test-XXXXXX").string();
+        ASSERT_NE(nullptr, mkdtemp(tmpl.data()));
+        root_ = tmpl;
+        data_ = root_ / "dados";
+        fs::create_directories(root_ / "config" / "questoes");
+        setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (root_ / "share").c_str(), 1);
+        std::ofstream(root_ / "config" / "questoes" / "dbengine.conf")
+            << "[Aliases]\nQuestoes=" << data_.string() << "\n";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    TResult Run(std::vector<std::string> args) {
+        std::ostringstream out, err;
+        int status = RunDbAdmin(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    fs::path Write(const std::string& name, const std::string& text) {
+        fs::path p = root_ / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+
+    fs::path root_;
+    fs::path data_;
+};
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(DbAdminTest, CreateListLoadDumpAndCheck) {
+    TResult r = Run({"create"});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_TRUE(fs::exists(data_ / "QUESTOES.DB"));
+    EXPECT_TRUE(fs::exists(data_ / "FRASES.DB"));
+
+    r = Run({"list"});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ("FRASES.DB\t0 registros\nQUESTOES.DB\t0 registros\n", r.Out);
+
+    fs::path questions = Write("q.csv", "Codigo,Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\n"
+                                        ",\"Quanto é 2+2, afinal?\",3,4,5,B,N\n"
+                                        ",\"Diga \"\"olá\"\"\",\"linha\num\",b,c,A,\n");
+    r = Run({"load", "QUESTOES.DB", questions.string()});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ("2 registros carregados em QUESTOES.DB\n", r.Out);
+
+    r = Run({"dump", "questoes"});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ("Codigo,Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\r\n"
+              "1,\"Quanto é 2+2, afinal?\",3,4,5,B,N\r\n"
+              "2,\"Diga \"\"olá\"\"\",\"linha\num\",b,c,A,\r\n",
+              r.Out);
+
+    // A dump loads back into a fresh folder unchanged (keys included).
+    fs::path dump = Write("dump.csv", r.Out);
+    fs::path other = root_ / "outra";
+    ASSERT_EQ(0, Run({"--dir", other.string(), "create"}).Status);
+    r = Run({"--dir", other.string(), "load", "QUESTOES.DB", dump.string()});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ(Run({"dump", "QUESTOES.DB"}).Out,
+              Run({"--dir", other.string(), "dump", "QUESTOES.DB"}).Out);
+
+    fs::path phrases = Write("f.csv", "O céu é azul,O céu é verde\r\nÁgua molha,Água seca\r\n");
+    r = Run({"load", "FRASES.DB", phrases.string()});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    r = Run({"list"});
+    EXPECT_EQ("FRASES.DB\t2 registros\nQUESTOES.DB\t2 registros\n", r.Out);
+    r = Run({"dump", "FRASES.DB"});
+    EXPECT_EQ("Correta,Errada\r\nO céu é azul,O céu é verde\r\nÁgua molha,Água seca\r\n", r.Out);
+
+    r = Run({"check"});
+    EXPECT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ("FRASES.DB: ok\nQUESTOES.DB: ok\n", r.Out);
+}
+
+TEST_F(DbAdminTest, CreateNeverOverwritesATable) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    fs::path q = Write("q.csv", ",Pergunta,a,b,c,A,N\n");
+    ASSERT_EQ(0, Run({"load", "QUESTOES.DB", q.string()}).Status);
+    TResult r = Run({"create"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "QUESTOES.DB já existe")) << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "nada foi sobrescrito")) << r.Err;
+    fs::remove(data_ / "FRASES.DB");
+    r = Run({"create", "--missing"});
+    EXPECT_EQ(0, r.Status) << r.Err;
+    EXPECT_TRUE(Contains(r.Out, "FRASES.DB criada")) << r.Out;
+    EXPECT_TRUE(Contains(Run({"list"}).Out, "QUESTOES.DB\t1 registro\n"));
+}
+
+TEST_F(DbAdminTest, BadCsvLoadsNothingAndNamesEveryBadLine) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    std::string longText(251, 'x');
+    fs::path q = Write("bad.csv", "Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\n"
+                                  "Boa,a,b,c,A,N\n"
+                                  "Poucos campos,a,b\n"
+                                  "Letra errada,a,b,c,D,N\n" +
+                                      longText +
+                                      ",a,b,c,C,N\n"
+                                      "Aspas \"soltas\",a,b,c,A,N\n"
+                                      "Também boa,a,b,c,B,N\n");
+    TResult r = Run({"load", "QUESTOES.DB", q.string()});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "nenhum registro foi carregado")) << r.Err;
+    for (const char* line : {"linha 3:", "linha 4:", "linha 5:", "linha 6:"})
+        EXPECT_TRUE(Contains(r.Err, line)) << line << "\n" << r.Err;
+    EXPECT_FALSE(Contains(r.Err, "linha 2:")) << r.Err;
+    EXPECT_FALSE(Contains(r.Err, "linha 7:")) << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "deve ser A, B ou C")) << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "251 caracteres; o máximo é 250")) << r.Err;
+    EXPECT_TRUE(Contains(Run({"list"}).Out, "QUESTOES.DB\t0 registros"));
+}
+
+TEST_F(DbAdminTest, KeyClashDuringLoadRollsBackEveryRow) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    ASSERT_EQ(0, Run({"load", "QUESTOES.DB", Write("a.csv", "5,Q,a,b,c,A,N\n").string()}).Status);
+    TResult r = Run({"load", "QUESTOES.DB",
+                     Write("b.csv", "1,Q1,a,b,c,A,N\n2,Q2,a,b,c,A,N\n5,Q5,a,b,c,A,N\n").string()});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "linha 3")) << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "Key violation")) << r.Err;
+    EXPECT_TRUE(Contains(Run({"list"}).Out, "QUESTOES.DB\t1 registro\n"));
+}
+
+TEST_F(DbAdminTest, TablesAreProtectedByTheTablePassword) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    DbeEnv env = {};
+    ASSERT_EQ(DBE_OK, DbeInitFn(DBE_INTERFACE_VERSION, &env));
+    hDbeDb db = nullptr;
+    ASSERT_EQ(DBE_OK, DbeOpenDatabase("Questoes", nullptr, dbeREADWRITE, dbeOPENSHARED, "", &db));
+    hDbeCur cur = nullptr;
+    for (const char* table : {"QUESTOES.DB", "FRASES.DB"})
+        EXPECT_EQ(DBE_ERR_NOTSUFFTABLERIGHTS,
+                  DbeOpenTable(db, table, "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED, 1, &cur));
+    ASSERT_EQ(DBE_OK, DbeAddPassword(kTablePassword));
+    EXPECT_EQ(DBE_OK, DbeOpenTable(db, "QUESTOES.DB", "NATIVE", nullptr, dbeREADWRITE,
+                                   dbeOPENSHARED, 1, &cur));
+    DbeExit();
+}
+
+TEST_F(DbAdminTest, FailuresSayWhatAndExitNonZero) {
+    TResult r = Run({"--alias", "Nenhum", "list"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "Unknown database alias")) << r.Err;
+    r = Run({"dump", "QUESTOES.DB"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "Table does not exist")) << r.Err;
+    EXPECT_EQ(2, Run({}).Status);
+    EXPECT_EQ(2, Run({"frobnicate"}).Status);
+    EXPECT_EQ(2, Run({"dump"}).Status);
+    EXPECT_EQ(2, Run({"--dir"}).Status);
+    ASSERT_EQ(0, Run({"create"}).Status);
+    r = Run({"load", "FRASES.DB", (root_ / "missing.csv").string()});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "missing.csv")) << r.Err;
+    // A damaged table fails the check.
+    {
+        std::fstream f(data_ / "FRASES.DB", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(0);
+        f.write("garbage garbage garbage", 23);
+    }
+    r = Run({"check"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Out, "FRASES.DB: com problemas")) << r.Out;
+    EXPECT_TRUE(Contains(r.Out, "QUESTOES.DB: ok")) << r.Out;
+}
+
+TEST_F(DbAdminTest, ProgramExitStatusFollowsTheOutcome) {
+    auto run = [&](const std::string& args) {
+        std::string cmd = std::string(DBADMIN_PATH) + " " + args + " >/dev/null 2>&1";
+        int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    fs::path dir = root_ / "dir";
+    EXPECT_EQ(0, run("--dir '" + dir.string() + "' create"));
+    EXPECT_EQ(1, run("--dir '" + dir.string() + "' create"));
+    EXPECT_EQ(0, run("--dir '" + dir.string() + "' check"));
+    EXPECT_EQ(2, run("nothing"));
+}
+
+TEST_F(DbAdminTest, FirstRunMakesAliasAndTablesOnceAndKeepsThem) {
+    std::ofstream(root_ / "config" / "questoes" / "dbengine.conf") << "[Aliases]\nOutro=/x";
+    std::string cmd = std::string("'") + FIRST_RUN_SCRIPT + "' '" + BUILD_DIR + "' >/dev/null 2>&1";
+    ASSERT_EQ(0, std::system(cmd.c_str()));
+    std::ifstream in(root_ / "config" / "questoes" / "dbengine.conf");
+    std::stringstream conf;
+    conf << in.rdbuf();
+    EXPECT_EQ("[Aliases]\nOutro=/x\n[Aliases]\nQuestoes=C:\\ZQ\\Questoes\\\n", conf.str());
+    fs::path folder = root_ / "share" / "questoes" / "drive_c" / "ZQ" / "Questoes";
+    ASSERT_TRUE(fs::exists(folder / "QUESTOES.DB"));
+    ASSERT_TRUE(fs::exists(folder / "FRASES.DB"));
+    ASSERT_EQ(0, Run({"load", "FRASES.DB", Write("f.csv", "Certa,Errada\n").string()}).Status);
+
+    ASSERT_EQ(0, std::system(cmd.c_str()));
+    std::ifstream again(root_ / "config" / "questoes" / "dbengine.conf");
+    std::stringstream conf2;
+    conf2 << again.rdbuf();
+    EXPECT_EQ(conf.str(), conf2.str());
+    EXPECT_TRUE(Contains(Run({"list"}).Out, "FRASES.DB\t1 registro\n"));
+}
