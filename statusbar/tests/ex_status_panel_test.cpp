@@ -401,6 +401,17 @@ TEST(ExStatusPanelLinks, MovingAPanelMovesItsLinkedPartFirst) {
     EXPECT_EQ(bar->Panels()[1]->LinkedPanel(), bar->TStatusBar::Panels()[1]);
 }
 
+TEST(ExStatusPanelLinks, InsertedPanelGetsItsLinkedPartAtTheSameIndex) {
+    auto bar = MakeBar();
+    bar->Panels().Add()->SetWidth(10);
+    bar->Panels().Add()->SetWidth(20);
+    TExStatusPanel* inserted = bar->Panels().Insert(1);
+    inserted->SetWidth(33);
+    EXPECT_EQ(bar->Panels()[1], inserted);
+    EXPECT_EQ(bar->TStatusBar::Panels()[1], inserted->LinkedPanel());
+    EXPECT_EQ(bar->PanelRect(1), Rect(10, 2, 43, 19));
+}
+
 TEST(ExStatusPanelFailures, OwnerMustBeTheExtendedCollection) {
     auto bar = MakeBar();
     try {

@@ -225,6 +225,18 @@ TEST(KeyLockLibrary, NewKeyLockPanelInLibraryModeReadsTheKeyState) {
     EXPECT_FALSE(exkb::MonitorLoaded());
 }
 
+TEST(ExStatusBarAudit, MoreWithdrawalsThanRegistrationsFailTheCheck) {
+    auto bar = MakeBar();
+    TExStatusPanel* panel = bar->Panels().Add();
+    try {
+        bar->RemoveFromActivationWatch(panel);
+        FAIL() << "no consistency failure";
+    } catch (const EExStatusBarAssertion& e) {
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Unbalanced MainWinHook registrations (unit ExStatusBar)"));
+    }
+}
+
 TEST(ExStatusBarAudit, ProgramEndReportsAHookStillInstalledAndUnbalancedTimers) {
     TScriptedKeyboard keyboard;
     TFixedClock clock(2024, 5, 17, 10, 0, 0);
