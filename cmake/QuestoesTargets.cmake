@@ -55,8 +55,15 @@ function(questoes_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES
       LABELS ${A_LABEL}
-      TIMEOUT ${A_TIMEOUT}
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1;${A_ENVIRONMENT}")
+      TIMEOUT ${A_TIMEOUT})
+  # The environment is set by a script that CTest runs after the discovery's
+  # own: gtest_discover_tests would split a list given through PROPERTIES
+  # into separate arguments, and the tests would run with no environment.
+  set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1;${A_ENVIRONMENT}")
+  set(script "${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake")
+  file(GENERATE OUTPUT "${script}" CONTENT
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
 
 # questoes_benchmark(NAME SOURCES ... LIBS ...): a Google Benchmark program,

@@ -6,13 +6,12 @@
 #include <QBuffer>
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kRoot = 0;
 constexpr int kFirstLeaf = 256;
-// Coded bytes are handed to the stream in chunks of this size rather than one
-// by one: the stream's content is the same, the calls far fewer.
-constexpr qsizetype kPendingChunk = 4096;
 
 [[noreturn]] void ThrowReadError() {
     throw Exception(QStringLiteral("Stream read error"));
@@ -29,7 +28,19 @@ TRpCompress::TRpCompress(QIODevice& stream, bool compress, qint64 readLimit)
     Reset();
 }
 
-TRpCompress::~TRpCompress() = default;
+TRpCompress::~TRpCompress() {
+    if (!compress_) {
+        GiveBackReadAhead();
+    }
+}
+
+void TRpCompress::GiveBackReadAhead() {
+    const int unread = bufferFill_ - bufferUsed_;
+    bufferFill_ = bufferUsed_ = 0;
+    if (unread > 0) {
+        stream_.seek(stream_.pos() - unread);
+    }
+}
 
 void TRpCompress::Reset() {
     for (int i = 1; i <= 512; ++i) {
@@ -52,8 +63,10 @@ void TRpCompress::PutBit(bool bit) {
         outputByte_ |= static_cast<std::uint16_t>(1u << bitPosition_);
     }
     if (bitPosition_ == 7) {
-        pending_.append(static_cast<char>(outputByte_ & 0xFF));
-        if (pending_.size() >= kPendingChunk) {
+        // Coded bytes go to the stream in chunks rather than one by one: the
+        // stream's content is the same, the calls far fewer.
+        buffer_[bufferUsed_++] = static_cast<char>(outputByte_ & 0xFF);
+        if (bufferUsed_ == kBufferSize) {
             FlushOutput();
         }
         outputByte_ = 0;
@@ -65,20 +78,39 @@ void TRpCompress::PutBit(bool bit) {
 
 bool TRpCompress::GetBit() {
     if (bitPosition_ == 7) {
-        if (readLimit_ >= 0 && bytesRead_ >= readLimit_) {
-            ThrowReadError();
-        }
-        char c = 0;
-        if (!stream_.getChar(&c)) {
-            ThrowReadError();
-        }
-        ++bytesRead_;
-        inputByte_ = static_cast<std::uint8_t>(c);
+        inputByte_ = NextInputByte();
         bitPosition_ = 0;
     } else {
         ++bitPosition_;
     }
     return ((inputByte_ >> bitPosition_) & 1u) != 0;
+}
+
+std::uint8_t TRpCompress::NextInputByte() {
+    if (bufferUsed_ < bufferFill_) {
+        ++bytesRead_;
+        return static_cast<std::uint8_t>(buffer_[bufferUsed_++]);
+    }
+    if (readLimit_ < 0) {
+        char c = 0;
+        if (!stream_.getChar(&c)) {
+            ThrowReadError();
+        }
+        ++bytesRead_;
+        return static_cast<std::uint8_t>(c);
+    }
+    const qint64 remaining = readLimit_ - bytesRead_;
+    if (remaining <= 0) {
+        ThrowReadError();
+    }
+    const qint64 got = stream_.read(buffer_, std::min<qint64>(kBufferSize, remaining));
+    if (got <= 0) {
+        ThrowReadError();
+    }
+    bufferFill_ = static_cast<int>(got);
+    bufferUsed_ = 1;
+    ++bytesRead_;
+    return static_cast<std::uint8_t>(buffer_[0]);
 }
 
 void TRpCompress::Splay(int value) {
@@ -145,22 +177,27 @@ std::uint8_t TRpCompress::DecodeByte() {
 }
 
 void TRpCompress::FlushOutput() {
-    if (pending_.isEmpty()) {
+    if (bufferUsed_ == 0) {
         return;
     }
-    if (stream_.write(pending_) != pending_.size()) {
+    const int count = bufferUsed_;
+    bufferUsed_ = 0;
+    if (stream_.write(buffer_, count) != count) {
         ThrowWriteError();
     }
-    pending_.clear();
 }
 
 void TRpCompress::Close() {
-    if (!compress_ || closed_) {
+    if (closed_) {
         return;
     }
     closed_ = true;
+    if (!compress_) {
+        GiveBackReadAhead();
+        return;
+    }
     if (bitPosition_ != 0) {
-        pending_.append(static_cast<char>(outputByte_ & 0xFF));
+        buffer_[bufferUsed_++] = static_cast<char>(outputByte_ & 0xFF);
         bitPosition_ = 0;
         outputByte_ = 0;
     }
@@ -184,7 +221,7 @@ QByteArray TRpCompress::DecodeBytes(QByteArrayView code, qint64 count) {
     QByteArray in = code.toByteArray();
     QBuffer buffer(&in);
     buffer.open(QIODevice::ReadOnly);
-    TRpCompress decoder(buffer, false);
+    TRpCompress decoder(buffer, false, in.size());
     QByteArray out;
     // Every decoded byte takes at least one bit, which bounds what a count
     // can sensibly ask for.

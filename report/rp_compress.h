@@ -19,12 +19,15 @@ public:
     // A coder on the stream, for coding (compress true) or for decoding. While
     // decoding, readLimit (when not negative) bounds the bytes taken from the
     // stream: asking for more fails like a short stream, so damaged data can
-    // never make the decoder run into what follows it.
+    // never make the decoder run into what follows it. With a limit the
+    // decoder reads ahead within it and gives back what it did not use when
+    // closed or destroyed; without one it reads a byte at a time.
     TRpCompress(QIODevice& stream, bool compress, qint64 readLimit = -1);
     TRpCompress(const TRpCompress&) = delete;
     TRpCompress& operator=(const TRpCompress&) = delete;
-    // Does not write: a coder dropped on a failure leaves its pending bits
-    // unwritten. Close() is the normal end of coding.
+    // A coder does not write here: one dropped on a failure leaves its
+    // pending bits unwritten, Close() is the normal end of coding. A decoder
+    // gives back its unused read-ahead.
     ~TRpCompress();
 
     bool Compress() const { return compress_; }
@@ -35,8 +38,10 @@ public:
     // (or the read limit) ends first.
     std::uint8_t DecodeByte();
     // Ends coding: writes what is pending, including a partly filled last byte
-    // whose unused high bits are 0. Does nothing for a decoder or when called
-    // again. Throws Exception("Stream write error") when the stream refuses.
+    // whose unused high bits are 0; throws Exception("Stream write error")
+    // when the stream refuses. Ends decoding: moves the stream back over any
+    // read-ahead, so it stands just past the last byte used. Does nothing
+    // when called again.
     void Close();
 
     // Bytes read from the stream so far by this decoder.
@@ -52,6 +57,8 @@ private:
     bool GetBit();
     void Splay(int value);
     void FlushOutput();
+    std::uint8_t NextInputByte();
+    void GiveBackReadAhead();
 
     QIODevice& stream_;
     bool compress_;
@@ -66,6 +73,10 @@ private:
     std::uint8_t up_[513];
     std::uint16_t left_[256];
     std::uint16_t right_[256];
-    // Coded bytes collected before they go to the stream in one write.
-    QByteArray pending_;
+    // Coded bytes collected before they go to the stream in one write, or
+    // read-ahead of a decoder with a limit (bufferUsed_ of bufferFill_ taken).
+    static constexpr int kBufferSize = 4096;
+    char buffer_[kBufferSize];
+    int bufferUsed_ = 0;
+    int bufferFill_ = 0;
 };

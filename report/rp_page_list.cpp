@@ -365,6 +365,7 @@ QByteArray TRpPageList::ReadPageData(int n, TRpPageRecord* record) {
         for (qint64 i = 0; i < count; ++i) {
             out[i] = static_cast<char>(decoder.DecodeByte());
         }
+        decoder.Close();
         const qint64 length = MetafileLength(data.constData());
         if (length > count) {
             ThrowReadError();

@@ -144,20 +144,42 @@ TEST(RpCompress, EachPageStartsFromTheSameTreeAndDecodesOnItsOwn) {
     EXPECT_EQ(TRpCompress::DecodeBytes(secondCode, second.size()), second);
 }
 
-TEST(RpCompress, DecoderStopsExactlyWhereTheCodeEnded) {
-    const QByteArray data = QByteArray("abcabcabd").repeated(30);
+// Without a read limit, or with one reaching past the code (the decoder then
+// reads ahead and gives back what it did not use).
+class RpCompressDecoderEnd : public testing::TestWithParam<int> {};
+
+TEST_P(RpCompressDecoderEnd, DecoderStopsExactlyWhereTheCodeEnded) {
+    const QByteArray data = QByteArray("abcabcabd").repeated(3000);
     QByteArray stream = TRpCompress::CodeBytes(data);
     const qint64 codeSize = stream.size();
-    stream.append("TRAILER");
+    stream.append(QByteArray(9000, 'T'));
+    const qint64 limit = GetParam() < 0 ? -1 : codeSize + GetParam();
     QBuffer in(&stream);
     in.open(QIODevice::ReadOnly);
-    TRpCompress decoder(in, false);
-    for (char c : data) {
-        ASSERT_EQ(decoder.DecodeByte(), static_cast<std::uint8_t>(c));
+    {
+        TRpCompress decoder(in, false, limit);
+        for (char c : data) {
+            ASSERT_EQ(decoder.DecodeByte(), static_cast<std::uint8_t>(c));
+        }
+        EXPECT_EQ(decoder.BytesRead(), codeSize);
+        decoder.Close();
+        EXPECT_EQ(in.pos(), codeSize);
+        in.seek(0);
+    }
+    {
+        TRpCompress dropped(in, false, limit);
+        for (char c : data) {
+            ASSERT_EQ(dropped.DecodeByte(), static_cast<std::uint8_t>(c));
+        }
     }
     EXPECT_EQ(in.pos(), codeSize);
-    EXPECT_EQ(decoder.BytesRead(), codeSize);
 }
+
+INSTANTIATE_TEST_SUITE_P(Limits, RpCompressDecoderEnd, testing::Values(-1, 0, 7, 8000),
+                         [](const auto& info) {
+                             return info.param < 0 ? std::string("NoLimit")
+                                                   : "CodePlus" + std::to_string(info.param);
+                         });
 
 TEST(RpCompress, DecodingPastTheEndIsAReadError) {
     const QByteArray code = TRpCompress::CodeBytes(QByteArray(10, 'q'));

@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -25,8 +26,14 @@ inline void PutI32(QByteArray& b, qsizetype at, qint32 v) {
 inline void PutF64(QByteArray& b, qsizetype at, double v) {
     qToLittleEndian(v, reinterpret_cast<uchar*>(b.data()) + at);
 }
+// 0 when the bytes do not reach that far.
 inline qint32 GetI32(const QByteArray& b, qsizetype at) {
-    return qFromLittleEndian<qint32>(reinterpret_cast<const uchar*>(b.constData()) + at);
+    if (at < 0 || at + 4 > b.size()) {
+        return 0;
+    }
+    qint32 v = 0;
+    std::memcpy(&v, b.constData() + at, 4);
+    return qFromLittleEndian(v);
 }
 inline void AppendI32(QByteArray& b, qint32 v) {
     b.append(4, '\0');
@@ -45,8 +52,9 @@ inline QByteArray MakeEmf(int width, int height, int payloadSize = 0, quint32 se
     PutI32(emf, 4, 88); // record size
     PutI32(emf, 16, width - 1);
     PutI32(emf, 20, height - 1);
-    PutI32(emf, 32, width * 26);
-    PutI32(emf, 36, height * 26);
+    // The frame in hundredths of a millimetre at 96 pixels per inch.
+    PutI32(emf, 32, (width * 2540 + 48) / 96);
+    PutI32(emf, 36, (height * 2540 + 48) / 96);
     PutI32(emf, 40, 0x464D4520); // " EMF"
     PutI32(emf, 44, 0x10000);
     PutI32(emf, 52, payloadSize > 0 ? 3 : 2);
