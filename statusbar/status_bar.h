@@ -116,6 +116,7 @@ public:
     void SetFont(const TFont& font);
     QString Hint() const { return hint_; }
     void SetHint(const QString& hint) { hint_ = hint; }
+    // True by default, as for a bar in a window that shows hints.
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool show) { showHint_ = show; }
     // The bar's own enabled flag (a disabled parent does not change it).
@@ -179,7 +180,7 @@ private:
     TColor color_ = clBtnFace;
     TFont font_;
     QString hint_;
-    bool showHint_ = false;
+    bool showHint_ = true;
     bool enabled_ = true;
     unsigned state_ = 0;
     bool dirty_ = true;

@@ -281,6 +281,16 @@ TEST(ExStatusPanelGlyph, PictureIsCentredWithItsBottomLeftColourTransparent) {
     EXPECT_EQ(FirstColumnWith(inside, clRed), 3);
 }
 
+TEST(ExStatusPanelHints, HoveringTheMainWindowsPanelTwoShowsDots) {
+    auto bar = MakeMainWindowBar();
+    bar->show();
+    const QPoint inPanel2(200, 10);
+    QHelpEvent help(QEvent::ToolTip, inPanel2, bar->mapToGlobal(inPanel2));
+    QCoreApplication::sendEvent(bar.get(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("..."));
+    QToolTip::hideText();
+}
+
 TEST(ExStatusPanelHints, OnHintTextMayReplaceTheHint) {
     THintBar bar;
     bar.resize(508, 19);
@@ -389,6 +399,17 @@ TEST(ExStatusPanelLinks, MovingAPanelMovesItsLinkedPartFirst) {
     bar->Panels().Delete(1);
     EXPECT_EQ(bar->TStatusBar::Panels().Count(), 2);
     EXPECT_EQ(bar->Panels()[1]->LinkedPanel(), bar->TStatusBar::Panels()[1]);
+}
+
+TEST(ExStatusPanelLinks, InsertedPanelGetsItsLinkedPartAtTheSameIndex) {
+    auto bar = MakeBar();
+    bar->Panels().Add()->SetWidth(10);
+    bar->Panels().Add()->SetWidth(20);
+    TExStatusPanel* inserted = bar->Panels().Insert(1);
+    inserted->SetWidth(33);
+    EXPECT_EQ(bar->Panels()[1], inserted);
+    EXPECT_EQ(bar->TStatusBar::Panels()[1], inserted->LinkedPanel());
+    EXPECT_EQ(bar->PanelRect(1), Rect(10, 2, 43, 19));
 }
 
 TEST(ExStatusPanelFailures, OwnerMustBeTheExtendedCollection) {

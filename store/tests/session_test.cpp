@@ -6,6 +6,7 @@
 #include "store/tests/store_test_support.h"
 
 #include <QDir>
+#include <dlfcn.h>
 
 namespace {
 // An environment whose library search finds `directory` and nothing else.
@@ -17,6 +18,12 @@ QString InitMessage(const char* code) {
 } // namespace
 
 TEST(SessionStart, MissingLibraryGivesCode2108) {
+    // Once mapped by an earlier test of this process, the loader finds the
+    // engine by its name whatever the search path says.
+    if (void* loaded = dlopen("libdbengine.so", RTLD_LAZY | RTLD_NOLOAD)) {
+        dlclose(loaded);
+        GTEST_SKIP() << "the engine is already loaded in this process";
+    }
     ScopedTestEnvironment env;
     const QString empty = env.Root() + QStringLiteral("/vazio");
     QDir().mkpath(empty);
