@@ -120,8 +120,8 @@ void Floppy(QPainter& p, int x, int y, const QColor& body) {
 }
 
 void Bin(QPainter& p) {
-    Fill(p, 3, 3, 10, 1, Gray);   // lid
-    Fill(p, 6, 2, 4, 1, Gray);    // handle
+    Fill(p, 3, 3, 10, 1, Gray); // lid
+    Fill(p, 6, 2, 4, 1, Gray);  // handle
     QPolygon body;
     body << QPoint(4, 5) << QPoint(11, 5) << QPoint(10, 14) << QPoint(5, 14);
     Polygon(p, body, Silver, Black);

@@ -35,6 +35,8 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include <algorithm>
+
 namespace {
 
 constexpr unsigned Confirmation = MB_YESNO | MB_ICONQUESTION; // 36
@@ -50,9 +52,11 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, 
                   int width, int height) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
-    label->setGeometry(left, top, width, height);
-    // The captions keep their natural width as the desktop drew them.
+    // Labels size themselves to their caption: the stored width is what the
+    // caption took in the original face, and a wider substitute face must
+    // not cut it.
     label->setWordWrap(false);
+    label->setGeometry(left, top, std::max(width, label->sizeHint().width()), height);
     return label;
 }
 
@@ -175,9 +179,8 @@ void TForm1::CreateToolBars() {
     ToolButton13 = ToolBar3->AddButton(QStringLiteral("ToolButton13"),
                                        QStringLiteral("Sobre o Sistema"), QString(), 12);
     ToolButton100 = ToolBar3->AddSeparator(QStringLiteral("ToolButton100"), 247);
-    ToolButton11 =
-        ToolBar3->AddButton(QStringLiteral("ToolButton11"), QStringLiteral("Exportar"),
-                            QStringLiteral("Exportar para o Disquete (F11)"), 9);
+    ToolButton11 = ToolBar3->AddButton(QStringLiteral("ToolButton11"), QStringLiteral("Exportar"),
+                                       QStringLiteral("Exportar para o Disquete (F11)"), 9);
     ToolButton140 = ToolBar3->AddSeparator(QStringLiteral("ToolButton140"), 8);
     ToolButton12 = ToolBar3->AddButton(QStringLiteral("ToolButton12"), QStringLiteral("Imprimir"),
                                        QStringLiteral("Imprime as Questões (F12)"), 11);
@@ -245,10 +248,11 @@ void TForm1::CreatePages() {
         editor->SetDataField(field);
         return editor;
     };
-    Label2 = MakeLabel(TabSheet1, QStringLiteral("Label2"), QStringLiteral("Questão"), 8, 8, 40, 13);
+    Label2 =
+        MakeLabel(TabSheet1, QStringLiteral("Label2"), QStringLiteral("Questão"), 8, 8, 40, 13);
     DBMemo1 = memo(QStringLiteral("DBMemo1"), QStringLiteral("Questao"), 24);
-    Label3 = MakeLabel(TabSheet1, QStringLiteral("Label3"), QStringLiteral("Alternativa - A"), 8, 72,
-                       66, 13);
+    Label3 = MakeLabel(TabSheet1, QStringLiteral("Label3"), QStringLiteral("Alternativa - A"), 8,
+                       72, 66, 13);
     DBMemo2 = memo(QStringLiteral("DBMemo2"), QStringLiteral("Resp_A"), 88);
     Label4 = MakeLabel(TabSheet1, QStringLiteral("Label4"), QStringLiteral("Alternativa - B"), 8,
                        136, 66, 13);
@@ -277,10 +281,12 @@ void TForm1::CreatePages() {
         editor->SetDataField(field);
         return editor;
     };
-    Label1 = MakeLabel(TabSheet2, QStringLiteral("Label1"), QStringLiteral("Correta"), 8, 8, 34, 13);
+    Label1 =
+        MakeLabel(TabSheet2, QStringLiteral("Label1"), QStringLiteral("Correta"), 8, 8, 34, 13);
     DBEdit1 = edit(QStringLiteral("DBEdit1"), QStringLiteral("Correta"), 24);
     Label1->setBuddy(DBEdit1);
-    Label7 = MakeLabel(TabSheet2, QStringLiteral("Label7"), QStringLiteral("Errada"), 8, 64, 31, 13);
+    Label7 =
+        MakeLabel(TabSheet2, QStringLiteral("Label7"), QStringLiteral("Errada"), 8, 64, 31, 13);
     DBEdit2 = edit(QStringLiteral("DBEdit2"), QStringLiteral("Errada"), 80);
     Label7->setBuddy(DBEdit2);
     setTabOrder(DBEdit1, DBEdit2);

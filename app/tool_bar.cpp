@@ -97,8 +97,8 @@ void TToolButton::paintEvent(QPaintEvent*) {
         p.drawLine(r.topRight(), r.bottomRight());
     }
     const int shift = pressed_ ? 1 : 0;
-    TImageList* list = (hot_ && enabled_ && toolBar_->HotImages()) ? toolBar_->HotImages()
-                                                                   : toolBar_->Images();
+    TImageList* list =
+        (hot_ && enabled_ && toolBar_->HotImages()) ? toolBar_->HotImages() : toolBar_->Images();
     QPixmap image = list ? list->Image(imageIndex_) : QPixmap();
     const int imageWidth = list ? list->Width() : 16;
     const int imageHeight = list ? list->Height() : 16;

@@ -18,8 +18,8 @@ class TFolderDatabase {
 public:
     TFolderDatabase(TSession& session, const QString& directory) : session_(session) {
         const TEngineApi& api = session_.Api();
-        session_.Check(api.OpenDatabase(nullptr, nullptr, dbeREADWRITE, dbeOPENSHARED, nullptr,
-                                        &handle_));
+        session_.Check(
+            api.OpenDatabase(nullptr, nullptr, dbeREADWRITE, dbeOPENSHARED, nullptr, &handle_));
         try {
             session_.Check(api.SetDirectory(handle_, directory.toUtf8().constData()));
         } catch (...) {
@@ -80,8 +80,8 @@ QStringList TableFamily(TSession& session, const QString& directory, const QStri
     TFamilyEntries entries;
     TFolderDatabase db(session, directory);
     std::vector<char> list(64 * 1024, '\0');
-    session.Check(entries.GetFamily(db.Handle(), tableName.toUtf8().constData(), list.data(),
-                                    list.size()));
+    session.Check(
+        entries.GetFamily(db.Handle(), tableName.toUtf8().constData(), list.data(), list.size()));
     return QString::fromUtf8(list.data()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
