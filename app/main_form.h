@@ -25,6 +25,7 @@ class TExStatusBar;
 class TImageList;
 class TMenuItem;
 class TPopupMenu;
+class TSession;
 class TTable;
 class TToolBar;
 class TToolButton;
@@ -42,7 +43,9 @@ struct TExportCopy {
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // The tables open through `session`, the program's default session when
+    // none is given (tests give their own).
+    explicit TForm1(QWidget* parent = nullptr, TSession* session = nullptr);
     ~TForm1() override;
 
     // Where the export reads from and writes to (fixed, resolved through
@@ -160,6 +163,7 @@ private:
     std::unique_ptr<TDataSource> dsFrases_;
     std::unique_ptr<TImageList> normal_;
     std::unique_ptr<TImageList> hotFlat_;
+    TSession* session_;
     bool shown_ = false;
 };
 
