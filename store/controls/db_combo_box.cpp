@@ -183,7 +183,8 @@ void TDBComboBox::focusOutEvent(QFocusEvent* event) {
     const bool leaving =
         event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
     QComboBox::focusOutEvent(event);
-    if (!leaving)
+    // A link whose table went away has nothing to write into.
+    if (!leaving || !dataLink_.Active())
         return;
     Dispatch([&] {
         try {

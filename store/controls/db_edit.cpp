@@ -199,7 +199,8 @@ void TDBEdit::focusOutEvent(QFocusEvent* event) {
     const bool leaving =
         event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
     QLineEdit::focusOutEvent(event);
-    if (!leaving)
+    // A link whose table went away has nothing to write into.
+    if (!leaving || !dataLink_.Active())
         return;
     Dispatch([&] {
         try {
@@ -216,25 +217,27 @@ void TDBEdit::focusOutEvent(QFocusEvent* event) {
 
 void TDBEdit::contextMenuEvent(QContextMenuEvent* event) {
     Dispatch([&] {
-        std::unique_ptr<QMenu> menu(createStandardContextMenu());
         editor_keys::TEditRequestState state;
         state.HasSelection = hasSelectedText();
         state.CanUndo = isUndoAvailable();
-        state.CanRedo = isRedoAvailable();
-        editor_keys::RouteEditRequests(menu.get(), dataLink_, state, [this](const QString& name) {
-            if (!StartEdit())
-                return;
-            if (name == QLatin1String("edit-undo"))
-                undo();
-            else if (name == QLatin1String("edit-redo"))
-                redo();
-            else if (name == QLatin1String("edit-cut"))
-                cut();
-            else if (name == QLatin1String("edit-paste"))
-                paste();
-            else if (name == QLatin1String("edit-delete"))
-                del();
-        });
+        state.HasText = !text().isEmpty();
+        const std::unique_ptr<QMenu> menu =
+            editor_keys::MakeEditMenu(this, dataLink_, state, [this](const QString& name) {
+                if (editor_keys::ChangesText(name) && !StartEdit())
+                    return;
+                if (name == QLatin1String("edit-undo"))
+                    undo();
+                else if (name == QLatin1String("edit-cut"))
+                    cut();
+                else if (name == QLatin1String("edit-copy"))
+                    copy();
+                else if (name == QLatin1String("edit-paste"))
+                    paste();
+                else if (name == QLatin1String("edit-delete"))
+                    del();
+                else if (name == QLatin1String("select-all"))
+                    selectAll();
+            });
         menu->exec(event->globalPos());
     });
 }

@@ -140,7 +140,8 @@ void TDBMemo::focusOutEvent(QFocusEvent* event) {
     const bool leaving =
         event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
     QPlainTextEdit::focusOutEvent(event);
-    if (!leaving)
+    // A link whose table went away has nothing to write into.
+    if (!leaving || !dataLink_.Active())
         return;
     Dispatch([&] {
         try {
@@ -155,25 +156,27 @@ void TDBMemo::focusOutEvent(QFocusEvent* event) {
 
 void TDBMemo::contextMenuEvent(QContextMenuEvent* event) {
     Dispatch([&] {
-        std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
         editor_keys::TEditRequestState state;
         state.HasSelection = textCursor().hasSelection();
         state.CanUndo = document()->isUndoAvailable();
-        state.CanRedo = document()->isRedoAvailable();
-        editor_keys::RouteEditRequests(menu.get(), dataLink_, state, [this](const QString& name) {
-            if (!StartEdit())
-                return;
-            if (name == QLatin1String("edit-undo"))
-                undo();
-            else if (name == QLatin1String("edit-redo"))
-                redo();
-            else if (name == QLatin1String("edit-cut"))
-                cut();
-            else if (name == QLatin1String("edit-paste"))
-                paste();
-            else if (name == QLatin1String("edit-delete"))
-                textCursor().removeSelectedText();
-        });
+        state.HasText = !document()->isEmpty();
+        const std::unique_ptr<QMenu> menu =
+            editor_keys::MakeEditMenu(this, dataLink_, state, [this](const QString& name) {
+                if (editor_keys::ChangesText(name) && !StartEdit())
+                    return;
+                if (name == QLatin1String("edit-undo"))
+                    undo();
+                else if (name == QLatin1String("edit-cut"))
+                    cut();
+                else if (name == QLatin1String("edit-copy"))
+                    copy();
+                else if (name == QLatin1String("edit-paste"))
+                    paste();
+                else if (name == QLatin1String("edit-delete"))
+                    textCursor().removeSelectedText();
+                else if (name == QLatin1String("select-all"))
+                    selectAll();
+            });
         menu->exec(event->globalPos());
     });
 }

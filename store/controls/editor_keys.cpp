@@ -50,33 +50,35 @@ bool CouldEdit(const TFieldDataLink& link) {
     return link.CanModify() && source && source->AutoEdit() && source->State() == dsBrowse;
 }
 
-void RouteEditRequests(QMenu* menu, const TFieldDataLink& link, const TEditRequestState& state,
-                       const std::function<void(const QString& actionName)>& run) {
-    if (!menu)
-        return;
+bool ChangesText(const QString& actionName) {
+    return actionName == QLatin1String("edit-undo") || actionName == QLatin1String("edit-cut") ||
+           actionName == QLatin1String("edit-paste") || actionName == QLatin1String("edit-delete");
+}
+
+std::unique_ptr<QMenu> MakeEditMenu(QWidget* parent, const TFieldDataLink& link,
+                                    const TEditRequestState& state,
+                                    const std::function<void(const QString& actionName)>& run) {
+    auto menu = std::make_unique<QMenu>(parent);
     const bool couldEdit = CouldEdit(link);
     const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
     const bool clipHasText = clip && clip->hasText() && !clip->text().isEmpty();
-    for (QAction* action : menu->actions()) {
-        const QString name = action->objectName();
-        bool enable = false;
-        if (name == QLatin1String("edit-undo"))
-            enable = state.CanUndo;
-        else if (name == QLatin1String("edit-redo"))
-            enable = state.CanRedo;
-        else if (name == QLatin1String("edit-cut") || name == QLatin1String("edit-delete"))
-            enable = state.HasSelection;
-        else if (name == QLatin1String("edit-paste"))
-            enable = clipHasText;
-        else
-            continue;
-        // The widget's own connection would act on a read-only text, or
-        // refuse to; the request goes through the editor instead.
-        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-        action->setEnabled(couldEdit && enable);
-        QObject::connect(action, &QAction::triggered, menu,
-                         [run, name] { Dispatch([&] { run(name); }); });
-    }
+    const auto add = [&](const QString& text, const char* name, bool enabled) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        const QString actionName = action->objectName();
+        QObject::connect(action, &QAction::triggered, menu.get(),
+                         [run, actionName] { Dispatch([&] { run(actionName); }); });
+    };
+    add(QStringLiteral("&Desfazer"), "edit-undo", couldEdit && state.CanUndo);
+    menu->addSeparator();
+    add(QStringLiteral("Recor&tar"), "edit-cut", couldEdit && state.HasSelection);
+    add(QStringLiteral("&Copiar"), "edit-copy", state.HasSelection);
+    add(QStringLiteral("C&olar"), "edit-paste", couldEdit && clipHasText);
+    add(QStringLiteral("&Excluir"), "edit-delete", couldEdit && state.HasSelection);
+    menu->addSeparator();
+    add(QStringLiteral("Selecionar &tudo"), "select-all", state.HasText);
+    return menu;
 }
 
 } // namespace editor_keys

@@ -5,9 +5,11 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QKeyEvent;
 class QMenu;
+class QWidget;
 class TFieldDataLink;
 
 namespace editor_keys {
@@ -25,17 +27,22 @@ bool IsBackspaceOrDelete(const QKeyEvent& event);
 // editing, or its data source would start an edit on the first change.
 bool CouldEdit(const TFieldDataLink& link);
 
-// Re-routes the text-changing actions of a standard context menu (undo,
-// redo, cut, paste, delete) through `run`, called with the action's name
-// inside the dispatch guard; the editor starts an edit there before doing
-// what the action asks. A read-only editor whose link could start an edit
-// gets them enabled, as far as there is something to act on.
+// The editors' context menu: undo, cut, copy, paste, delete and select all
+// (the texts of the desktop's own edit menu). The actions that change the
+// text are enabled while the link is editing or could start an edit, as far
+// as there is something to act on; every action calls `run` with its name
+// ("edit-undo", "edit-cut", "edit-copy", "edit-paste", "edit-delete",
+// "select-all") inside the dispatch guard, and the editor starts an edit
+// there before doing what a text-changing action asks.
 struct TEditRequestState {
     bool HasSelection = false;
     bool CanUndo = false;
-    bool CanRedo = false;
+    bool HasText = false;
 };
-void RouteEditRequests(QMenu* menu, const TFieldDataLink& link, const TEditRequestState& state,
-                       const std::function<void(const QString& actionName)>& run);
+std::unique_ptr<QMenu> MakeEditMenu(QWidget* parent, const TFieldDataLink& link,
+                                    const TEditRequestState& state,
+                                    const std::function<void(const QString& actionName)>& run);
+// True for the actions whose request changes the text.
+bool ChangesText(const QString& actionName);
 
 } // namespace editor_keys

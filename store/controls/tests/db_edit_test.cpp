@@ -7,11 +7,16 @@
 #include "store/controls/tests/controls_test_support.h"
 #include "store/field.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <string>
 
 namespace {
 // Counts the Esc presses that reach the form, i.e. that an editor let go.
@@ -258,4 +263,82 @@ TEST_F(DBEditTest, AFailedWriteBackKeepsTheFocusSelectsAllAndShowsTheError) {
     EXPECT_EQ(edit->selectedText(), QStringLiteral("7x"));
     EXPECT_EQ(Errors, QStringList{QStringLiteral("'7x' is not a valid integer value")});
     EXPECT_EQ(TNumeros->State(), dsEdit);
+}
+
+namespace {
+struct TKeyRow {
+    const char* Name;
+    Qt::Key Key;
+    Qt::KeyboardModifiers Modifiers;
+    bool StartsEdit;
+};
+
+class DBEditKeyTest : public DBEditTest, public ::testing::WithParamInterface<TKeyRow> {};
+
+const TKeyRow kKeyRows[] = {
+    {"Letter", Qt::Key_Q, Qt::NoModifier, true},
+    {"Space", Qt::Key_Space, Qt::NoModifier, true},
+    {"Delete", Qt::Key_Delete, Qt::NoModifier, true},
+    {"Backspace", Qt::Key_Backspace, Qt::NoModifier, true},
+    {"ShiftInsert", Qt::Key_Insert, Qt::ShiftModifier, true},
+    {"CtrlV", Qt::Key_V, Qt::ControlModifier, true},
+    {"CtrlX", Qt::Key_X, Qt::ControlModifier, true},
+    {"Left", Qt::Key_Left, Qt::NoModifier, false},
+    {"Home", Qt::Key_Home, Qt::NoModifier, false},
+    {"CtrlC", Qt::Key_C, Qt::ControlModifier, false},
+    {"F2", Qt::Key_F2, Qt::NoModifier, false},
+};
+} // namespace
+
+TEST_P(DBEditKeyTest, OnlyKeysThatChangeTheTextStartAnEdit) {
+    PrepareTables(0, kTwoPhrases);
+    TDBEdit* edit = MakeEdit("DBEdit1", "Correta", &DSFrases);
+    OpenPhrases();
+    ShowForm();
+    ASSERT_TRUE(Focus(edit));
+    QApplication::clipboard()->setText(QStringLiteral("colado"));
+
+    QTest::keyClick(edit, GetParam().Key, GetParam().Modifiers);
+    EXPECT_EQ(TFrases->State(), GetParam().StartsEdit ? dsEdit : dsBrowse);
+    EXPECT_EQ(edit->isReadOnly(), !GetParam().StartsEdit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, DBEditKeyTest, ::testing::ValuesIn(kKeyRows),
+                         [](const ::testing::TestParamInfo<TKeyRow>& info) {
+                             return std::string(info.param.Name);
+                         });
+
+TEST_F(DBEditTest, ContextMenuPasteStartsAnEdit) {
+    PrepareTables(0, kTwoPhrases);
+    TDBEdit* edit = MakeEdit("DBEdit1", "Correta", &DSFrases);
+    OpenPhrases();
+    ShowForm();
+    ASSERT_TRUE(Focus(edit));
+    edit->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("colado"));
+
+    bool pasteEnabled = false;
+    bool menuSeen = false;
+    QTimer::singleShot(0, edit, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        menuSeen = true;
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == QLatin1String("edit-paste")) {
+                pasteEnabled = action->isEnabled();
+                action->trigger();
+            }
+        }
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                            edit->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(edit, &event);
+
+    ASSERT_TRUE(menuSeen);
+    EXPECT_TRUE(pasteEnabled);
+    EXPECT_EQ(TFrases->State(), dsEdit);
+    EXPECT_EQ(edit->text(), QStringLiteral("colado"));
+    EXPECT_TRUE(edit->DataLink().IsModified());
 }

@@ -151,3 +151,16 @@ TEST_F(DBMemoTest, TabMovesTheFocusOnUnlessTabsAreWanted) {
     QTest::keyClick(second, Qt::Key_Tab);
     EXPECT_EQ(second->Text(), QStringLiteral("A1\t"));
 }
+
+TEST_F(DBMemoTest, AFieldsFocusRequestGivesItsMemoTheFocus) {
+    PrepareTables(1, {});
+    TDBMemo* first = MakeMemo("DBMemo1", "Questao", &DSPerguntas);
+    TDBMemo* third = MakeMemo("DBMemo3", "Resp_B", &DSPerguntas);
+    third->move(0, 60);
+    OpenQuestions();
+    ShowForm();
+    ASSERT_TRUE(Focus(first));
+
+    TPerguntas->FieldByName(QStringLiteral("Resp_B"))->FocusControl();
+    EXPECT_TRUE(QTest::qWaitFor([third] { return third->hasFocus(); }, 2000));
+}
