@@ -23,7 +23,7 @@
 class TCanvas;
 class TStatusBar;
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+#include "platform/alignment.h"
 enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
 enum TStatusPanelStyle { psText, psOwnerDraw };
 
