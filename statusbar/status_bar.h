@@ -70,6 +70,10 @@ public:
     explicit TStatusPanels(TStatusBar* bar);
     ~TStatusPanels() override;
 
+    // Panels()[i] and Panels()->Items(i) both work on the reference.
+    TStatusPanels* operator->() { return this; }
+    const TStatusPanels* operator->() const { return this; }
+
     TStatusBar* Bar() const { return bar_; }
     int Count() const override { return static_cast<int>(items_.size()); }
     TStatusPanel* operator[](int index) const { return Items(index); }
