@@ -666,5 +666,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const bool first = focus ? widget == focus : widget == this;
     if (!first)
         return QWidget::eventFilter(watched, event);
+    // A handler may run a message box, and the focus moves meanwhile: the
+    // same event, travelling on to a parent of its first receiver, must not
+    // be previewed a second time.
+    if (event == lastPreviewed_ && !lastTarget_.isNull() && lastTarget_ != widget &&
+        widget->isAncestorOf(lastTarget_))
+        return QWidget::eventFilter(watched, event);
+    lastPreviewed_ = event;
+    lastTarget_ = widget;
     return PreviewKey(static_cast<QKeyEvent*>(event));
 }

@@ -9,6 +9,7 @@
 #include "app/bound_editors.h"
 #include "platform/keys.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -164,6 +165,9 @@ private:
     std::unique_ptr<TImageList> normal_;
     std::unique_ptr<TImageList> hotFlat_;
     TSession* session_;
+    // The key event last previewed and where it first arrived.
+    const QEvent* lastPreviewed_ = nullptr;
+    QPointer<QWidget> lastTarget_;
     bool shown_ = false;
 };
 

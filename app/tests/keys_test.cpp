@@ -114,3 +114,15 @@ TEST_F(KeysTest, F11StartsTheExportAndUnmappedKeysDoNothing) {
     Key(Qt::Key_F11);
     EXPECT_EQ(Boxes().LastBox().Text, QStringLiteral("Deseja Exportar as Questões ?"));
 }
+
+TEST_F(KeysTest, AKeyIsPreviewedOnceEvenWhenItsHandlerMovesTheFocus) {
+    TForm1& form = Form();
+    form.DBMemo1->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), form.DBMemo1);
+    // The box takes the focus away, as a real message box does; the key
+    // then travels on to the window and must not start a second export.
+    Boxes().OnBox = [&](const TShownBox&) { form.DBMemo1->clearFocus(); };
+    Boxes().QueueAnswer(IDNO);
+    Key(Qt::Key_F11);
+    EXPECT_EQ(Boxes().BoxCount(), 1);
+}

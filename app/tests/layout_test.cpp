@@ -145,9 +145,9 @@ TEST_F(LayoutTest, TabOrderRunsThroughEachPage) {
     TForm1& form = Form();
     // Enter moves to the next tab stop, as Tab does.
     form.DBMemo1->setFocus();
-    for (QWidget* next : {static_cast<QWidget*>(form.DBMemo2), static_cast<QWidget*>(form.DBMemo3),
-                          static_cast<QWidget*>(form.DBMemo4),
-                          static_cast<QWidget*>(form.DBComboBox1)}) {
+    for (QWidget* next :
+         {static_cast<QWidget*>(form.DBMemo2), static_cast<QWidget*>(form.DBMemo3),
+          static_cast<QWidget*>(form.DBMemo4), static_cast<QWidget*>(form.DBComboBox1)}) {
         Key(Qt::Key_Return);
         EXPECT_TRUE(QApplication::focusWidget() == next ||
                     QApplication::focusWidget()->parentWidget() == next)
