@@ -149,6 +149,12 @@ void TExStatusBar::FontChanged() {
     panels_->EndUpdate();
 }
 
+void TExStatusBar::ColorChanged() {
+    // The gradient strips start from the bar's colour.
+    for (int i = 0; i < panels_->Count(); ++i)
+        (*panels_)[i]->DropGradientStrip();
+}
+
 void TExStatusBar::Loaded() {
     RebuildFontCopy();
     RefitAll();

@@ -73,6 +73,7 @@ protected:
     void Click(TPoint point) override;
     void EnabledChanged() override;
     void FontChanged() override;
+    void ColorChanged() override;
     void Loaded() override;
     void CreateWnd() override;
     void DestroyWnd() override;

@@ -7,10 +7,12 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QObject>
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 namespace keyboardwatch {
 
@@ -25,6 +27,12 @@ struct TWatch {
     std::vector<TExStatusPanel*> panels;
     std::unique_ptr<TKeyboardHook> hook;
     bool refreshAll = false;
+    // Repaints wait until the key event has been handled: the keyboard
+    // state service may learn of the toggle from this very event, in a
+    // filter that runs after this one.
+    bool pendingAll = false;
+    std::set<TExStatusPanelType> pendingTypes;
+    bool flushQueued = false;
 };
 
 // Never destroyed: the program-end audit may still look at it.
@@ -46,23 +54,46 @@ TExStatusPanelType TypeOfKey(int qtKey) {
     }
 }
 
+void FlushRepaints() {
+    TWatch& watch = Watch();
+    watch.flushQueued = false;
+    const bool all = watch.pendingAll;
+    const std::set<TExStatusPanelType> types = std::move(watch.pendingTypes);
+    watch.pendingAll = false;
+    watch.pendingTypes.clear();
+    // A copy: a repaint may run code that changes the list.
+    const auto panels = watch.panels;
+    for (TExStatusPanel* panel : panels) {
+        const auto& now = watch.panels;
+        if (std::find(now.begin(), now.end(), panel) == now.end())
+            continue;
+        if (all || types.count(panel->PanelType()) > 0)
+            panel->Redraw();
+    }
+}
+
+void QueueRepaints() {
+    TWatch& watch = Watch();
+    if (watch.flushQueued || !watch.hook)
+        return;
+    watch.flushQueued = true;
+    QMetaObject::invokeMethod(
+        watch.hook.get(), [] { Dispatch(FlushRepaints); }, Qt::QueuedConnection);
+}
+
 void KeyboardEvent(const QKeyEvent& key) {
     TWatch& watch = Watch();
-    // Copies: a repaint may run code that changes the list.
     if (watch.refreshAll) {
         watch.refreshAll = false;
-        const auto panels = watch.panels;
-        for (TExStatusPanel* panel : panels)
-            panel->Redraw();
+        watch.pendingAll = true;
+        QueueRepaints();
         return;
     }
     const TExStatusPanelType type = TypeOfKey(key.key());
     if (type == sptNormal || key.type() != QEvent::KeyPress || key.isAutoRepeat())
         return;
-    const auto panels = watch.panels;
-    for (TExStatusPanel* panel : panels)
-        if (panel->PanelType() == type)
-            panel->Redraw();
+    watch.pendingTypes.insert(type);
+    QueueRepaints();
 }
 
 bool TKeyboardHook::eventFilter(QObject* watched, QEvent* event) {
@@ -93,8 +124,12 @@ void Remove(TExStatusPanel* panel) {
     auto it = std::find(watch.panels.begin(), watch.panels.end(), panel);
     if (it != watch.panels.end())
         watch.panels.erase(it);
-    if (watch.panels.empty())
+    if (watch.panels.empty()) {
         watch.hook.reset();
+        watch.flushQueued = false;
+        watch.pendingAll = false;
+        watch.pendingTypes.clear();
+    }
 }
 
 const std::vector<TExStatusPanel*>& Panels() {
@@ -115,6 +150,9 @@ bool RemoveHook() {
     const bool installed = watch.hook != nullptr;
     watch.hook.reset();
     watch.panels.clear();
+    watch.flushQueued = false;
+    watch.pendingAll = false;
+    watch.pendingTypes.clear();
     return installed;
 }
 

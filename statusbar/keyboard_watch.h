@@ -1,8 +1,8 @@
 // The process-wide keyboard watch of the key-lock panels in hook mode: an
 // application-wide key event filter, installed while at least one panel is
-// watched, that repaints the panels of a lock key when the key goes down
-// (not on auto-repeat), and all of them on the first key event after the
-// program came back from being inactive.
+// watched. When a lock key goes down (not on auto-repeat) the panels of that
+// key are repainted, once the key event has been handled; the first key event
+// after the program came back from being inactive repaints all of them.
 #pragma once
 
 #include <vector>

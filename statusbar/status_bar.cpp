@@ -27,6 +27,8 @@ void TStatusPanel::Changed() {
 }
 
 void TStatusPanel::SetWidth(int width) {
+    // A negative width would fold the panels after it back over this one.
+    width = std::max(width, 0);
     if (width == width_)
         return;
     width_ = width;

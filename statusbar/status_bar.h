@@ -23,7 +23,7 @@
 class TCanvas;
 class TStatusBar;
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+#include "platform/alignment.h"
 enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
 enum TStatusPanelStyle { psText, psOwnerDraw };
 
@@ -69,6 +69,10 @@ class TStatusPanels : public TCollection {
 public:
     explicit TStatusPanels(TStatusBar* bar);
     ~TStatusPanels() override;
+
+    // Panels()[i] and Panels()->Items(i) both work on the reference.
+    TStatusPanels* operator->() { return this; }
+    const TStatusPanels* operator->() const { return this; }
 
     TStatusBar* Bar() const { return bar_; }
     int Count() const override { return static_cast<int>(items_.size()); }
@@ -116,6 +120,7 @@ public:
     void SetFont(const TFont& font);
     QString Hint() const { return hint_; }
     void SetHint(const QString& hint) { hint_ = hint; }
+    // True by default, as for a bar in a window that shows hints.
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool show) { showHint_ = show; }
     // The bar's own enabled flag (a disabled parent does not change it).
@@ -179,7 +184,7 @@ private:
     TColor color_ = clBtnFace;
     TFont font_;
     QString hint_;
-    bool showHint_ = false;
+    bool showHint_ = true;
     bool enabled_ = true;
     unsigned state_ = 0;
     bool dirty_ = true;

@@ -118,7 +118,13 @@ void TDataSet::Close() {
             CloseCursor();
         return;
     }
-    SetState(dsInactive);
+    // The cursor is closed even when an editor fails to hear of it.
+    try {
+        SetState(dsInactive);
+    } catch (...) {
+        CloseCursor();
+        throw;
+    }
     CloseCursor();
 }
 
@@ -139,7 +145,9 @@ void TDataSet::CloseCursor() {
 
 void TDataSet::SyncCursor() {
     if (windowCount_ > 0 && !cursorOnActive_) {
-        InternalSetToRecord(buffers_[0]);
+        // A record deleted meanwhile by another user leaves the engine in the
+        // gap where it was, from which Next and Prior read its neighbours.
+        InternalGotoBookmark(buffers_[0].Info.Bookmark);
         cursorOnActive_ = true;
     }
 }
@@ -343,7 +351,9 @@ void TDataSet::Cancel() {
             !InternalGotoBookmark(info.Bookmark))
             InternalFirst();
     } else {
-        InternalSetToRecord(buffers_[0]);
+        // Should the record have been deleted by another user, the gap it
+        // left is where the cursor resumes.
+        InternalGotoBookmark(buffers_[0].Info.Bookmark);
         InternalCancel();
     }
     SetState(dsBrowse);

@@ -41,8 +41,8 @@ TSession::~TSession() {
     databases_.clear();
     if (initialized_ && api_)
         api_->Exit();
-    if (module_)
-        FreeLibrary(static_cast<HMODULE>(module_));
+    // The library stays mapped until the process ends: its own static state
+    // must outlive any later session, and unmapping it would orphan it.
 }
 
 void TSession::LockSession() {
@@ -87,16 +87,14 @@ void TSession::StartSession() {
     std::memset(&env, 0, sizeof env);
     std::strcpy(env.szLang, "0009");
     const DbeResult init = api->InitFn(DBE_INTERFACE_VERSION, &env);
-    if (init != DBE_OK && init != DBE_ERR_ALREADYINIT) {
-        FreeLibrary(loaded.Handle);
+    // Once called into, the library stays mapped (see ~TSession).
+    if (init != DBE_OK && init != DBE_ERR_ALREADYINIT)
         RaiseInitError(init);
-    }
     hDbeSes handle = nullptr;
     const DbeResult current = api->GetCurrSession(&handle);
     if (current != DBE_OK || !handle) {
         if (init == DBE_OK)
             api->Exit();
-        FreeLibrary(loaded.Handle);
         RaiseInitError(current != DBE_OK ? current : DBE_ERR_NOTINITIALIZED);
     }
     module_ = loaded.Handle;

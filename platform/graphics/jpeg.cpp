@@ -23,6 +23,7 @@ constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 // A progressive picture may be split into any number of scans; a sound
 // writer uses about ten, damaged or hostile data can make decoding endless.
 constexpr int kMaxScans = 500;
+constexpr long kMaxMemory = 256L * 1024 * 1024;
 
 struct ErrorManager {
     jpeg_error_mgr Base;
@@ -89,18 +90,22 @@ QImage DecodeJpeg(const QByteArray& data) {
     }
     jpeg_create_decompress(&info);
     info.progress = &progress;
+    // Without backing store, going past this makes libjpeg fail cleanly
+    // ("insufficient memory") instead of taking what a damaged header asks.
+    info.mem->max_memory_to_use = kMaxMemory;
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
+    // Refused before libjpeg sizes its buffers by the header's claims.
+    const long long pixels = static_cast<long long>(info.image_width) * info.image_height;
+    if (info.image_width == 0 || info.image_height == 0 || pixels > kMaxPixels) {
+        std::snprintf(manager.Message, sizeof manager.Message, "picture of %ux%u pixels",
+                      info.image_width, info.image_height);
+        std::longjmp(manager.Jump, 1);
+    }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&info);
-    const long long pixels = static_cast<long long>(info.output_width) * info.output_height;
-    if (info.output_width == 0 || info.output_height == 0 || pixels > kMaxPixels) {
-        std::snprintf(manager.Message, sizeof manager.Message, "picture of %ux%u pixels",
-                      info.output_width, info.output_height);
-        std::longjmp(manager.Jump, 1);
-    }
     image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
                    QImage::Format_RGB32);
     if (image.isNull()) {

@@ -23,3 +23,7 @@ endif()
 questoes_fuzzer(metafile_playback_fuzz
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/metafile_playback_fuzz.cpp
   LIBS questoes::platform_graphics)
+
+questoes_benchmark(metafile_bench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench/metafile_bench.cpp
+  LIBS questoes::platform_graphics)

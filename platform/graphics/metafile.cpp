@@ -233,6 +233,12 @@ void TMetafile::LoadFromStream(QIODevice& in) {
     LoadFromData(bytes);
 }
 
+std::uint32_t TMetafile::SizeFromHeader(const QByteArray& firstBytes) {
+    if (firstBytes.size() < HeaderProbeSize)
+        ThrowReadError();
+    return CheckedTotalSize(emf::TByteView(firstBytes));
+}
+
 void TMetafile::LoadFromData(const QByteArray& data) {
     const std::uint32_t total = CheckedTotalSize(emf::TByteView(data));
     if (static_cast<std::uint32_t>(data.size()) < total)

@@ -61,6 +61,11 @@ public:
     // metafile is left as it was.
     void LoadFromStream(QIODevice& in);
     void LoadFromData(const QByteArray& data);
+    // For streams that are not QIODevices: the first HeaderProbeSize bytes
+    // of a page give its whole length (Exception "Metafile is not valid"
+    // when they are not a header; "Stream read error" when fewer are given).
+    static constexpr int HeaderProbeSize = 88;
+    static std::uint32_t SizeFromHeader(const QByteArray& firstBytes);
     void SaveToFile(const QString& fileName) const;
     void LoadFromFile(const QString& fileName);
 

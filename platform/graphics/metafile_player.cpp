@@ -283,8 +283,8 @@ QImage DecodeDib(const TByteView& rec, std::uint32_t offBmi, std::uint32_t cbBmi
         if (mask == 0)
             return 0;
         const int shift = std::countr_zero(mask);
-        const std::uint32_t max = mask >> shift;
-        return static_cast<int>(((value & mask) >> shift) * 255 / max);
+        const std::uint64_t max = mask >> shift;
+        return static_cast<int>(std::uint64_t{(value & mask) >> shift} * 255 / max);
     };
 
     QImage image(width, static_cast<int>(height),

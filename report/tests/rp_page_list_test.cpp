@@ -364,6 +364,47 @@ TEST(RpPageList, SavingReplacesAnExistingFile) {
     }());
 }
 
+TEST(RpPageList, SavingAnOpenedReportOverItsOwnFileKeepsEveryPage) {
+    rptest::ScopedTempDir tmp;
+    const auto pages = Pages(4, 800);
+    const QString name = tmp.File("same.rpp");
+    const QByteArray original = BuildFile(pages, false);
+    WriteFile(name, original);
+    TRpPageList list;
+    list.LoadFromFile(name);
+    list.SaveToFile(name);
+    EXPECT_EQ(ReadFile(name), original);
+    for (int n : {4, 1, 3}) {
+        EXPECT_EQ(list.GetPageData(n), pages[n - 1]) << n;
+    }
+    EXPECT_EQ(tmp.Entries(), QStringList{"same.rpp"});
+}
+
+TEST(RpPageList, ReadersOnSeveralThreadsEachGetTheirPage) {
+    rptest::ScopedTempDir tmp;
+    const auto pages = Pages(60, 5000);
+    TRpPageList list;
+    list.SetCompression(true);
+    Fill(list, pages);
+    ASSERT_FALSE(list.Stream()->InMemory());
+    std::vector<std::future<int>> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.push_back(std::async(std::launch::async, [&, t] {
+            QRandomGenerator rng(t + 1);
+            int wrong = 0;
+            for (int i = 0; i < 100; ++i) {
+                const int n = 1 + static_cast<int>(rng.bounded(60));
+                wrong += list.GetPageData(n) != pages[n - 1];
+            }
+            return wrong;
+        }));
+    }
+    for (auto& r : readers) {
+        ASSERT_EQ(r.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+        EXPECT_EQ(r.get(), 0);
+    }
+}
+
 TEST(RpPageList, SavingWhereNoFileCanBeMadeSaysWhichAndWhy) {
     rptest::ScopedTempDir tmp;
     TRpPageList list;

@@ -60,6 +60,7 @@ TEST(ExStatusPanelText, NewTextRedrawsThePanelAtOnceAndShowsIt) {
 TEST(ExStatusPanelText, MainWindowBarPanelsAndWidths) {
     auto bar = MakeMainWindowBar();
     ASSERT_EQ(bar->Panels().Count(), 4);
+    EXPECT_EQ(bar->Panels()->Items(3), bar->Panels()[3]);
     EXPECT_EQ(bar->Panels()[0]->PanelType(), sptTime);
     EXPECT_EQ(bar->Panels()[1]->PanelType(), sptDate);
     EXPECT_EQ(bar->PanelRect(3).Width(), 48);
@@ -281,6 +282,16 @@ TEST(ExStatusPanelGlyph, PictureIsCentredWithItsBottomLeftColourTransparent) {
     EXPECT_EQ(FirstColumnWith(inside, clRed), 3);
 }
 
+TEST(ExStatusPanelHints, HoveringTheMainWindowsPanelTwoShowsDots) {
+    auto bar = MakeMainWindowBar();
+    bar->show();
+    const QPoint inPanel2(200, 10);
+    QHelpEvent help(QEvent::ToolTip, inPanel2, bar->mapToGlobal(inPanel2));
+    QCoreApplication::sendEvent(bar.get(), &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("..."));
+    QToolTip::hideText();
+}
+
 TEST(ExStatusPanelHints, OnHintTextMayReplaceTheHint) {
     THintBar bar;
     bar.resize(508, 19);
@@ -389,6 +400,17 @@ TEST(ExStatusPanelLinks, MovingAPanelMovesItsLinkedPartFirst) {
     bar->Panels().Delete(1);
     EXPECT_EQ(bar->TStatusBar::Panels().Count(), 2);
     EXPECT_EQ(bar->Panels()[1]->LinkedPanel(), bar->TStatusBar::Panels()[1]);
+}
+
+TEST(ExStatusPanelLinks, InsertedPanelGetsItsLinkedPartAtTheSameIndex) {
+    auto bar = MakeBar();
+    bar->Panels().Add()->SetWidth(10);
+    bar->Panels().Add()->SetWidth(20);
+    TExStatusPanel* inserted = bar->Panels().Insert(1);
+    inserted->SetWidth(33);
+    EXPECT_EQ(bar->Panels()[1], inserted);
+    EXPECT_EQ(bar->TStatusBar::Panels()[1], inserted->LinkedPanel());
+    EXPECT_EQ(bar->PanelRect(1), Rect(10, 2, 43, 19));
 }
 
 TEST(ExStatusPanelFailures, OwnerMustBeTheExtendedCollection) {

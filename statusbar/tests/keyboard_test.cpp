@@ -2,6 +2,7 @@
 // activation watch, and the keyboard monitor library.
 #include "statusbar/ex_status_bar.h"
 
+#include "platform/ui/keyboard_state.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/kb_monitor.h"
 #include "statusbar/keyboard_watch.h"
@@ -16,9 +17,12 @@
 
 namespace {
 
+// A key event as the desktop delivers it (to the window first); the hook's
+// repaints follow once the event loop comes round.
 void SendKey(QWindow* window, QEvent::Type type, int key, bool autoRepeat = false) {
     QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
     QCoreApplication::sendEvent(window, &event);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
 // A shown bar with a Caps Lock panel (0), a Num Lock panel (1) and a filler.
@@ -46,6 +50,12 @@ public:
 
 private:
     QString previous_;
+};
+
+// The library by its desktop name, in the folder it was built in.
+class TBuiltLibrary : public TLibraryName {
+public:
+    TBuiltLibrary() : TLibraryName(QStringLiteral(EXKBMON_DIR "/ExKbMon.dll")) {}
 };
 
 } // namespace
@@ -77,6 +87,22 @@ TEST(KeyLockHook, HoldingCapsLockRepaintsItsPanelOnce) {
     SendKey(window, QEvent::KeyRelease, Qt::Key_CapsLock);
     EXPECT_EQ(bar->PaintCount(0), 1);
     EXPECT_EQ(bar->PaintCount(1), 0); // the Num Lock panel is not concerned
+}
+
+TEST(KeyLockHook, RepaintShowsTheStateTheKeyJustToggled) {
+    TQtKeyboardState state; // its filter is installed before the bar's hook
+    if (state.ReadsIndicators())
+        GTEST_SKIP() << "the states come from a real X server";
+    TKeyboardState* previous = SetKeyboardState(&state);
+    auto bar = LockBar();
+    ASSERT_GT(CountColor(PanelInside(*bar, 0), clGrayText), 5);
+    SendKey(bar->windowHandle(), QEvent::KeyPress, Qt::Key_CapsLock);
+    SendKey(bar->windowHandle(), QEvent::KeyRelease, Qt::Key_CapsLock);
+    EXPECT_TRUE(state.KeyToggled(20));
+    EXPECT_GT(CountColor(PanelInside(*bar, 0), clWindowText), 5);
+    EXPECT_EQ(CountColor(PanelInside(*bar, 0), clGrayText), 0);
+    bar.reset();
+    SetKeyboardState(previous);
 }
 
 TEST(KeyLockHook, HookLivesWhileKeyLockPanelsAreTracked) {
@@ -153,6 +179,7 @@ TEST(KeyLockLibrary, MissingLibraryInADesignerFailsWithItsName) {
 
 TEST(KeyLockLibrary, LibraryNotificationsSetTheKeyStateAndRepaint) {
     TScriptedKeyboard keyboard;
+    TBuiltLibrary library;
     auto bar = LockBar();
     bar->SetUseMonitorDLL(true);
     ASSERT_TRUE(bar->UseMonitorDLL()) << "libexkbmon.so not found";
@@ -184,6 +211,7 @@ TEST(KeyLockLibrary, LibraryNotificationsSetTheKeyStateAndRepaint) {
 TEST(KeyLockLibrary, NewKeyLockPanelInLibraryModeReadsTheKeyState) {
     TScriptedKeyboard keyboard;
     keyboard.toggled[145] = true;
+    TBuiltLibrary library;
     auto bar = MakeBar();
     bar->SetUseMonitorDLL(true); // no key-lock panel yet: nothing loaded
     EXPECT_FALSE(exkb::MonitorLoaded());
@@ -195,6 +223,18 @@ TEST(KeyLockLibrary, NewKeyLockPanelInLibraryModeReadsTheKeyState) {
     bar->Panels().Delete(0);
     EXPECT_EQ(bar->LibraryUsers(), 0);
     EXPECT_FALSE(exkb::MonitorLoaded());
+}
+
+TEST(ExStatusBarAudit, MoreWithdrawalsThanRegistrationsFailTheCheck) {
+    auto bar = MakeBar();
+    TExStatusPanel* panel = bar->Panels().Add();
+    try {
+        bar->RemoveFromActivationWatch(panel);
+        FAIL() << "no consistency failure";
+    } catch (const EExStatusBarAssertion& e) {
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Unbalanced MainWinHook registrations (unit ExStatusBar)"));
+    }
 }
 
 TEST(ExStatusBarAudit, ProgramEndReportsAHookStillInstalledAndUnbalancedTimers) {

@@ -44,6 +44,13 @@ TEST(StatusBarLayout, LastPanelGrowsWithTheBar) {
     EXPECT_EQ(bar->PanelRect(1).Right, 300);
 }
 
+TEST(StatusBarLayout, NegativeWidthCountsAsZero) {
+    auto bar = MakePlainBar({-40, 80, 10});
+    EXPECT_EQ(bar->Panels()[0]->Width(), 0);
+    EXPECT_EQ(bar->PanelRect(1).Left, 0);
+    EXPECT_EQ(bar->PanelRect(1).Right, 80);
+}
+
 TEST(StatusBarLayout, AtMost128PanelsAreShown) {
     auto bar = std::make_unique<TStatusBar>();
     bar->resize(2000, 19);

@@ -275,16 +275,19 @@ DBE_API DbeResult DbeSetToEnd(hDbeCur hCur);
    the record's write lock first (DBE_ERR_LOCKED when another cursor or process
    holds it) and reads its latest stored values. At the ends: DBE_ERR_BOF /
    DBE_ERR_EOF, and the cursor stands before the first / after the last
-   record. */
+   record. Sequence numbers follow each step (+1 / -1) and are counted afresh
+   after a jump (end, bookmark, insert); changes made meanwhile by other
+   cursors are seen by the next jump. */
 DBE_API DbeResult DbeGetRecord(hDbeCur hCur, DbeLockType eLock, void* pRecBuf,
                                DbeRecProps* pRecProps);
 DBE_API DbeResult DbeGetNextRecord(hDbeCur hCur, DbeLockType eLock, void* pRecBuf,
                                    DbeRecProps* pRecProps);
 DBE_API DbeResult DbeGetPriorRecord(hDbeCur hCur, DbeLockType eLock, void* pRecBuf,
                                     DbeRecProps* pRecProps);
-/* pBookMark has iBookMarkSize bytes. Setting to a bookmark whose record is
-   gone answers DBE_ERR_RECNOTFOUND and leaves the cursor in the gap where the
-   record was. */
+/* pBookMark has iBookMarkSize bytes and may be copied freely. Setting to a
+   bookmark whose record is gone answers DBE_ERR_RECNOTFOUND and leaves the
+   cursor in the gap where the record was (before the first record when the
+   cursor orders by a text column). */
 DBE_API DbeResult DbeGetBookMark(hDbeCur hCur, void* pBookMark);
 DBE_API DbeResult DbeSetToBookMark(hDbeCur hCur, const void* pBookMark);
 /* Blank record. */
@@ -296,16 +299,21 @@ DBE_API DbeResult DbeGetField(hDbeCur hCur, uint16_t iField, const void* pRecBuf
                               size_t cbDest, int16_t* pbBlank);
 /* pSrc NULL makes the field blank. Strings are cut to size (see above). */
 DBE_API DbeResult DbePutField(hDbeCur hCur, uint16_t iField, void* pRecBuf, const void* pSrc);
-/* Inserts a record (eLock must be dbeNOLOCK). Tables without a key place it
-   before the record after the cursor's gap (or before the current record).
-   The autoincrement value is assigned and written back into pRecBuf; the cursor
-   stands on the new record. */
+/* Inserts a record (the store passes dbeNOLOCK; dbeWRITELOCK also locks the
+   new record). Tables without a key place it before the record after the
+   cursor's gap (or before the current record); after DbeSetToEnd it is
+   appended, after DbeSetToBegin it goes first. Keyed tables place it by its
+   key. The autoincrement value is assigned and written back into pRecBuf; the
+   cursor stands on the new record (its sequence number is counted afresh). */
 DBE_API DbeResult DbeInsertRecord(hDbeCur hCur, DbeLockType eLock, void* pRecBuf);
 /* Replaces the current record; bFreeLock releases its write lock. Refused
-   with DBE_ERR_LOCKED when another user holds the record's lock. */
+   with DBE_ERR_LOCKED when another user holds the record's lock, and with
+   DBE_ERR_RECDELETED (not-found category) when the record is gone. */
 DBE_API DbeResult DbeModifyRecord(hDbeCur hCur, const void* pRecBuf, int16_t bFreeLock);
 /* Deletes the current record; the cursor stays in the gap it left (next reads
-   the following record). pRecBuf is unused and may be NULL. */
+   the following record, prior the one before). Refused with DBE_ERR_LOCKED
+   when another user holds its lock; DBE_ERR_RECDELETED when it was already
+   gone. pRecBuf is unused and may be NULL. */
 DBE_API DbeResult DbeDeleteRecord(hDbeCur hCur, void* pRecBuf);
 /* Releases the current record's lock, or every lock of the cursor (bAll). */
 DBE_API DbeResult DbeRelRecordLock(hDbeCur hCur, int16_t bAll);

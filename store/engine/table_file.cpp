@@ -157,7 +157,39 @@ bool IsReadOnlyFile(const fs::path& file) {
     return ::access(dir.empty() ? "." : dir.c_str(), W_OK) != 0;
 }
 
+namespace {
+
+// Reads the schema page, which is where SQLite notices a hot journal.
+int Probe(sqlite3* db) {
+    return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
 sqlite3* OpenConnection(const std::string& path, bool readOnly) {
+    TDb db(OpenRawConnection(path, readOnly));
+    if (readOnly && Probe(db.get()) == SQLITE_READONLY_ROLLBACK) {
+        // A writer died in the middle of a change and left its journal. A
+        // read-only connection cannot roll it back; a short read-write one
+        // can, when the file may be written at all.
+        db.reset();
+        if (IsReadOnlyFile(path))
+            throw TEngineError(DBE_ERR_TABLEREADONLY,
+                               {"Table: " + path, "An interrupted change must be undone, "
+                                                  "but the file is read-only"});
+        {
+            TDb writer(OpenRawConnection(path, false));
+            int rc = Probe(writer.get());
+            if (rc != SQLITE_OK)
+                ThrowSqlite(rc, writer.get(), path);
+        }
+        db.reset(OpenRawConnection(path, true));
+    }
+    Exec(db.get(), "PRAGMA synchronous=FULL", path);
+    return db.release();
+}
+
+sqlite3* OpenRawConnection(const std::string& path, bool readOnly) {
     sqlite3* db = nullptr;
     int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -173,7 +205,6 @@ sqlite3* OpenConnection(const std::string& path, bool readOnly) {
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    Exec(db, "PRAGMA synchronous=FULL", path);
     return guard.release();
 }
 
@@ -485,7 +516,11 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
     };
     if (rc != SQLITE_OK)
         fail(rc, rawDest);
-    sqlite3_exec(rawDest, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    // The temporary file is thrown away on any failure, so it needs no journal
+    // of its own (which saves writes on slow removable media); it is flushed
+    // before it takes the destination's name.
+    sqlite3_exec(rawDest, "PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL", nullptr, nullptr,
+                 nullptr);
     sqlite3_backup* backup = sqlite3_backup_init(rawDest, "main", src.get(), "main");
     if (!backup)
         fail(sqlite3_errcode(rawDest), rawDest);

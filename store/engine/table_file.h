@@ -63,8 +63,10 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
 bool IsReadOnlyFile(const std::filesystem::path& file);
 
 // Opens a connection with the engine's settings (busy timeout, full sync).
-// Throws TEngineError.
+// A read-only connection to a file that a dead writer left with a hot
+// journal first has the journal rolled back. Throws TEngineError.
 sqlite3* OpenConnection(const std::string& path, bool readOnly);
+sqlite3* OpenRawConnection(const std::string& path, bool readOnly);
 
 // Reads and validates the schema. Throws TEngineError (DBE_ERR_NOTATABLE,
 // DBE_ERR_CORRUPT ...).

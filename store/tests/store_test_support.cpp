@@ -58,8 +58,7 @@ TEngineSetup::~TEngineSetup() {
         ENGINE(DbeCloseDatabase)(&db_);
     if (initialized_)
         ENGINE(DbeExit)();
-    if (module_)
-        FreeLibrary(static_cast<HMODULE>(module_));
+    // Left loaded, as the session leaves it: the engine keeps process-wide state.
 }
 
 void TEngineSetup::Check(DbeResult result, const char* what) const {

@@ -573,3 +573,40 @@ TEST_F(StoreTest, DamagedFileGivesAnEngineErrorNotACrash) {
     EXPECT_THROW(table->Open(), EDBEngineError);
     EXPECT_EQ(table->State(), dsInactive);
 }
+
+TEST_F(StoreTest, RecordDeletedByAnotherCursorIsSteppedOver) {
+    PrepareTables(3);
+    AddPassword();
+    auto first = MakeQuestions();
+    auto second = MakeQuestions(QStringLiteral("TOutra"));
+    first->Open();
+    second->Open();
+    first->Next();
+    second->Next();
+    second->Delete();
+    // The first cursor still shows the deleted record; its moves go on from the gap.
+    EXPECT_EQ(Text(*first, "Codigo"), "2");
+    first->Next();
+    EXPECT_EQ(Text(*first, "Codigo"), "3");
+    first->Prior();
+    EXPECT_EQ(Text(*first, "Codigo"), "1");
+}
+
+TEST_F(StoreTest, EditOfARecordDeletedElsewhereShowsTheFollowingOne) {
+    PrepareTables(3);
+    AddPassword();
+    auto first = MakeQuestions();
+    auto second = MakeQuestions(QStringLiteral("TOutra"));
+    first->Open();
+    second->Open();
+    second->Next();
+    first->Next();
+    second->Delete();
+    first->Edit();
+    // Edit found the record gone and shows what stands there now.
+    EXPECT_EQ(first->State(), dsBrowse);
+    EXPECT_EQ(Text(*first, "Codigo"), "3");
+    EXPECT_EQ(first->RecNo(), 2);
+    first->Edit();
+    EXPECT_EQ(first->State(), dsEdit);
+}

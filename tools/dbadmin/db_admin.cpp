@@ -15,6 +15,7 @@
 #include "tools/dbadmin/csv.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>

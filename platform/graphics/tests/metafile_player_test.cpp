@@ -318,6 +318,53 @@ TEST(MetafilePlayer, PlaysAPageInTheDesktopCanvasStyle) {
     EXPECT_EQ(CountColor(image, Rect(62, 100, 200, 160), clBlue), 0);
 }
 
+TEST(MetafilePlayer, PlaysRegionFramesPaintsPensAndOpaqueText) {
+    QByteArray records;
+    records += SolidBrush(1, clGreen);
+    {
+        U_RECTL box{10, 10, 40, 30};
+        PU_RGNDATA region = rgndata_set(rgndataheader_set(1, box), &box);
+        records += Take(U_EMRFRAMERGN_set(box, 1, U_SIZEL{2, 3}, region));
+        records += Select(1);
+        U_RECTL inner{60, 10, 70, 20};
+        PU_RGNDATA paint = rgndata_set(rgndataheader_set(1, inner), &inner);
+        records += Take(U_EMRPAINTRGN_set(paint));
+        std::free(region);
+        std::free(paint);
+    }
+    {
+        PU_EXTLOGPEN elp = extlogpen_set(U_PS_GEOMETRIC | U_PS_SOLID, 3, U_BS_SOLID,
+                                         colorref3_set(255, 0, 0), 0, 0, nullptr);
+        records += Take(U_EMREXTCREATEPEN_set(2, nullptr, 0, nullptr, elp));
+        std::free(elp);
+        records += Select(2);
+        records += Take(U_EMRMOVETOEX_set(point32_set(10, 50)));
+        records += Take(U_EMRLINETO_set(point32_set(90, 50)));
+    }
+    {
+        records += Take(U_EMRSETBKCOLOR_set(colorref3_set(255, 255, 0)));
+        uint16_t text[2] = {'i', 0};
+        uint32_t dx[1] = {4};
+        char* emrtext =
+            emrtext_set(point32_set(10, 60), 1, 2, text, U_ETO_OPAQUE, U_RECTL{10, 60, 40, 70}, dx);
+        records += Take(U_EMREXTTEXTOUTW_set(U_RECTL{0, 0, 0, 0}, U_GM_COMPATIBLE, 1, 1,
+                                             reinterpret_cast<PU_EMRTEXT>(emrtext)));
+        std::free(emrtext);
+    }
+    TMetafilePlayback result;
+    const QImage image = Play(Load(Page(records)), 100, 80, Rect(0, 0, 100, 80), &result);
+    EXPECT_EQ(result.Skipped, 0);
+    // The frame: 2 pixels wide at the sides, 3 high at top and bottom, hollow inside.
+    EXPECT_EQ(CountColor(image, Rect(10, 10, 40, 30), clGreen), 30 * 20 - 26 * 14);
+    EXPECT_EQ(CountColor(image, Rect(12, 13, 38, 27), clGreen), 0);
+    EXPECT_EQ(CountColor(image, Rect(60, 10, 70, 20), clGreen), 100);
+    // The geometric pen is three pixels thick.
+    EXPECT_EQ(CountColor(image, Rect(50, 40, 51, 60), clRed), 3);
+    // The opaque rectangle is filled with the background colour around the letter.
+    EXPECT_GT(CountColor(image, Rect(10, 60, 40, 70), clYellow), 250);
+    EXPECT_LT(CountColor(image, Rect(10, 60, 40, 70), clYellow), 300);
+}
+
 TEST(MetafilePlayer, TextAdvancesFromTheFileAreHonoured) {
     const auto page = [](std::uint32_t advance) {
         QByteArray records;

@@ -195,3 +195,11 @@ TEST(Metafile, ClearDropsPictureAndSize) {
     EXPECT_TRUE(page.Empty());
     EXPECT_EQ(page.Width(), 0);
 }
+
+TEST(Metafile, SizeFromHeaderReadsTheLengthFromTheFirstBytes) {
+    const QByteArray bytes = A4Landscape().Data();
+    EXPECT_EQ(TMetafile::SizeFromHeader(bytes.left(TMetafile::HeaderProbeSize)),
+              static_cast<std::uint32_t>(bytes.size()));
+    EXPECT_THROW(TMetafile::SizeFromHeader(bytes.left(40)), Exception);
+    EXPECT_THROW(TMetafile::SizeFromHeader(QByteArray(88, 'x')), Exception);
+}

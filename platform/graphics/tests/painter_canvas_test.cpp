@@ -5,8 +5,10 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/text_format.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -735,4 +737,29 @@ TEST(PainterCanvas, TextRectFillsTheRectangleWithASolidBrush) {
     EXPECT_EQ(Count(clear, clAqua), 0);
     EXPECT_LE(Painted(clear).Right, box.Right);
     EXPECT_GT(Painted(clear).Right, box.Right - 6); // cut at the edge, not before
+}
+
+TEST(PainterCanvas, DrawsOnAPrinterLikeDeviceAtItsResolution) {
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    int height = 0;
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        TPainterCanvas canvas(&writer);
+        ASSERT_TRUE(canvas.IsActive());
+        EXPECT_EQ(canvas.PixelsPerInchX(), 600);
+        EXPECT_EQ(canvas.PixelsPerInchY(), 600);
+        canvas.SetFont(Arial(-13));
+        height = canvas.TextHeight(QStringLiteral("W"));
+        canvas.Brush().Color = clSilver;
+        canvas.FillRect(Rect(100, 100, 1000, 400));
+        TRect r = Rect(100, 100, 1000, 400);
+        canvas.DrawText(QStringLiteral("Relação de Perguntas"), r, DT_SINGLELINE | DT_CENTER);
+    }
+    // 13 pixels at 96 per inch are about 81 at 600.
+    EXPECT_GT(height, 80);
+    EXPECT_LT(height, 100);
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
 }

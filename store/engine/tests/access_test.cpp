@@ -104,6 +104,10 @@ TEST_F(AccessTest, SecondCursorCannotLockALockedRecordUntilReleased) {
     char text[DBE_MAXMSGLEN + 1];
     DbeGetErrorString(DBE_ERR_LOCKED, text);
     EXPECT_STREQ("Record locked by another user", text);
+    // Editing holds no transaction: the other cursor still writes new records.
+    EXPECT_GT(InsertQuestion(second, "other"), 1);
+    ASSERT_DBE(DBE_OK, DbeSetToBegin(second));
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(second, dbeNOLOCK, b.Data(), nullptr));
     // Neither may the other cursor change or delete it meanwhile.
     EXPECT_DBE(DBE_ERR_LOCKED, DbeModifyRecord(second, b.Data(), 1));
     EXPECT_DBE(DBE_ERR_LOCKED, DbeDeleteRecord(second, nullptr));

@@ -332,3 +332,26 @@ TEST_F(CursorTest, HandlesAreCheckedAndClosedCursorsForgotten) {
     EXPECT_DBE(DBE_ERR_INVALIDHNDL, DbeSetToBegin(nullptr));
     EXPECT_EQ(DBE_ERR_ALREADYINIT, DbeInitFn(DBE_INTERFACE_VERSION, nullptr));
 }
+
+TEST_F(CursorTest, TextKeyOrdersByKeyAndRefusesDuplicates) {
+    DbeFieldDef fields[2] = {{"Nome", DBE_FLD_STRING, 10}, {"Valor", DBE_FLD_INTEGER, 0}};
+    DbeTableDesc desc = {"NOMES.DB", 2, fields, 1, 0, nullptr};
+    ASSERT_DBE(DBE_OK, DbeCreateTable(db_, &desc));
+    hDbeCur cur = Open("NOMES.DB");
+    for (const char* name : {"maria", "ana", "jo\xc3\xa3o"}) {
+        TRec rec(cur);
+        rec.Put(1, name);
+        rec.PutInt(2, 7);
+        ASSERT_DBE(DBE_OK, DbeInsertRecord(cur, dbeNOLOCK, rec.Data()));
+    }
+    EXPECT_EQ((std::vector<std::string>{"ana", "jo\xc3\xa3o", "maria"}), Walk(cur, 1));
+    TRec dup(cur);
+    dup.Put(1, "ana");
+    EXPECT_DBE(DBE_ERR_KEYVIOL, DbeInsertRecord(cur, dbeNOLOCK, dup.Data()));
+    DbeRecProps props;
+    TRec rec(cur);
+    ASSERT_DBE(DBE_OK, DbeSetToEnd(cur));
+    ASSERT_DBE(DBE_OK, DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), &props));
+    EXPECT_EQ(3u, props.iSeqNum);
+    EXPECT_EQ(7, rec.Int(2));
+}

@@ -282,3 +282,40 @@ TEST_F(FilesTest, TableFileOpensInTheSqliteShell) {
     EXPECT_EQ(0, pclose(p));
     EXPECT_EQ("1|Quanto \xc3\xa9 2+2?\n2|Capital do Brasil?\n", out);
 }
+
+TEST_F(FilesTest, WriterKilledInsideABatchLeavesNoneOfItsRecords) {
+    CreatePhrases();
+    {
+        hDbeCur cur = Open("FRASES.DB");
+        ASSERT_DBE(DBE_OK, InsertPhrase(cur, "antes"));
+        DbeCloseCursor(&cur);
+    }
+    int fds[2];
+    ASSERT_EQ(0, pipe(fds));
+    pid_t child = fork();
+    if (child == 0) {
+        hDbeCur cur = nullptr;
+        DbeOpenTable(db_, "FRASES.DB", "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED, 1, &cur);
+        DbeBeginBatch(cur);
+        // Enough to overflow SQLite's page cache, so pages of the table file
+        // are already overwritten and only the journal can undo them.
+        std::string text(90, 'x');
+        for (int i = 0; i < 40000; ++i)
+            InsertPhrase(cur, text.c_str(), text.c_str());
+        (void)!write(fds[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(1, read(fds[0], &c, 1));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_TRUE(fs::exists(data_ / "FRASES.DB-journal")) << "no journal left behind";
+
+    // Read-only users come first: the check and a read-only cursor.
+    EXPECT_DBE(DBE_OK, DbeCheckTable(db_, "FRASES.DB"));
+    hDbeCur cur = Open("FRASES.DB", dbeREADONLY);
+    EXPECT_EQ((std::vector<std::string>{"antes"}), Walk(cur, pCorreta));
+}

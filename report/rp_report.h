@@ -1,0 +1,167 @@
+// The report definition: page setup, printer settings, report functions, the
+// band list and the controls placed directly on the report, plus the values
+// that shape a run (options, font, title, progress window). The report lays
+// its bands out one under the other inside the margins, as a design view
+// shows them; generation walks the same objects.
+#pragma once
+
+#include "platform/graphics/font.h"
+#include "report/rp_band.h"
+#include "report/rp_base_panel.h"
+#include "report/rp_functions.h"
+#include "report/rp_page.h"
+#include "report/rp_printer_settings.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TCustomRpReport;
+class TDataSet;
+class TRpPrintable;
+
+enum class TRpOption : unsigned { FirstPageHeader = 1u, LastPageFooter = 2u, Compression = 4u };
+using TRpOptions = unsigned;
+constexpr TRpOptions RpOptions(std::initializer_list<TRpOption> options) {
+    TRpOptions set = 0;
+    for (TRpOption o : options)
+        set |= static_cast<unsigned>(o);
+    return set;
+}
+
+// The six band-presence switches: each reads whether a band of its type is
+// in the report's band list; setting one creates or destroys that band.
+class TRpReportBands {
+public:
+    explicit TRpReportBands(TCustomRpReport* report) : report_(report) {}
+
+    bool HasTitle() const;
+    void SetHasTitle(bool on);
+    bool HasPageHeader() const;
+    void SetHasPageHeader(bool on);
+    bool HasColumnHeader() const;
+    void SetHasColumnHeader(bool on);
+    bool HasDetail() const;
+    void SetHasDetail(bool on);
+    bool HasPageFooter() const;
+    void SetHasPageFooter(bool on);
+    bool HasSummary() const;
+    void SetHasSummary(bool on);
+
+private:
+    bool Has(TRpBandType type) const;
+    void Switch(TRpBandType type, bool on);
+    TCustomRpReport* report_;
+};
+
+class TCustomRpReport : public TRpBasePanel {
+public:
+    TCustomRpReport();
+    ~TCustomRpReport() override;
+
+    TRpPage& Page() { return page_; }
+    const TRpPage& Page() const { return page_; }
+    TRpReportPrinterSettings& PrinterSettings() { return printerSettings_; }
+    const TRpReportPrinterSettings& PrinterSettings() const { return printerSettings_; }
+    TRpEvEnvironment& Functions() { return functions_; }
+    const TRpEvEnvironment& Functions() const { return functions_; }
+    TRpReportBands& Bands() { return bands_; }
+
+    // The unit of the page, every band (and their controls) and the
+    // controls placed directly on the report.
+    TRpUnit Units() const { return units_; }
+    void SetUnits(TRpUnit units);
+    TRpOptions Options() const { return options_; }
+    void SetOptions(TRpOptions options) { options_ = options; }
+    bool HasOption(TRpOption o) const { return (options_ & static_cast<unsigned>(o)) != 0; }
+
+    const TFont& Font() const { return font_; }
+    void SetFont(const TFont& font);
+    int Zoom() const { return zoom_; }
+    // 0 or less is ignored.
+    void SetZoom(int zoom);
+    bool SnapToGrid() const { return snapToGrid_; }
+    void SetSnapToGrid(bool on) { snapToGrid_ = on; }
+    bool ShowProgress() const { return showProgress_; }
+    void SetShowProgress(bool on) { showProgress_ = on; }
+    bool PrintIfEmpty() const { return printIfEmpty_; }
+    void SetPrintIfEmpty(bool on) { printIfEmpty_ = on; }
+    const QString& ReportTitle() const { return reportTitle_; }
+    void SetReportTitle(const QString& title) { reportTitle_ = title; }
+    const QString& Description() const { return description_; }
+    void SetDescription(const QString& text) { description_ = text; }
+
+    // Events of a run. BeforePrint may veto the whole run.
+    std::function<void(TCustomRpReport* sender, bool& print)> BeforePrint;
+    std::function<void(TCustomRpReport* sender)> AfterPrint;
+    std::function<void(TCustomRpReport* sender)> AfterPreview;
+    std::function<void(TCustomRpReport* sender)> OnPreview;
+    std::function<void(TCustomRpReport* sender)> OnStartPage;
+    std::function<void(TCustomRpReport* sender)> OnEndPage;
+    std::function<void(TCustomRpReport* sender, bool& moreData)> OnNeedData;
+
+    // The band list in print order (page header, title, column header,
+    // group headers, detail, sub-detail, group footers, summary, page
+    // footer, overlay; a child band right after its parent).
+    const std::vector<std::unique_ptr<TRpCustomBand>>& BandList() const { return bandList_; }
+    // Takes ownership; rebuilds the order and re-lays the bands.
+    TRpCustomBand* AddBand(std::unique_ptr<TRpCustomBand> band);
+    // Destroys the band (and its controls); links to it are cleared.
+    void RemoveBand(TRpCustomBand* band);
+    // The first band of a type, or null.
+    TRpCustomBand* FindBand(TRpBandType type) const;
+    TRpCustomBand* FindBandByName(const QString& name) const;
+
+    // Controls placed directly on the report (printed at every page end).
+    const std::vector<std::unique_ptr<TRpPrintable>>& Printables() const { return printables_; }
+    TRpPrintable* AddPrintable(std::unique_ptr<TRpPrintable> printable);
+    // Any control of the report, on a band or not.
+    TRpPrintable* FindPrintable(const QString& name) const;
+
+    // Band layout in pixels: lefts at the left margin, the first top at the
+    // top margin and each band under the previous one.
+    void LayoutBands();
+    // Printable width in pixels (paper width less both margins) and the
+    // width of one column.
+    int PrintableWidthPixels() const;
+    int ColumnWidthPixels() const;
+
+    // Reading a stored definition: no layout or sizing runs in between;
+    // EndLoad applies remembered pixel bounds and lays the bands out.
+    bool Loading() const { return loading_; }
+    void BeginLoad();
+    void EndLoad();
+
+private:
+    void SortBands();
+    void PageChanged();
+
+    TRpPage page_;
+    TRpReportPrinterSettings printerSettings_;
+    TRpEvEnvironment functions_;
+    TRpReportBands bands_;
+    TRpUnit units_;
+    TRpOptions options_;
+    TFont font_;
+    int zoom_ = 100;
+    bool snapToGrid_ = true;
+    bool showProgress_ = true;
+    bool printIfEmpty_ = false;
+    QString reportTitle_;
+    QString description_;
+    bool loading_ = false;
+    std::vector<std::unique_ptr<TRpCustomBand>> bandList_;
+    std::vector<std::unique_ptr<TRpPrintable>> printables_;
+};
+
+// The report class of stored definitions: adds the data set whose records
+// drive the detail band (not owned).
+class TRpReport : public TCustomRpReport {
+public:
+    TDataSet* DataSet() const { return dataSet_; }
+    void SetDataSet(TDataSet* dataSet) { dataSet_ = dataSet; }
+
+private:
+    TDataSet* dataSet_ = nullptr;
+};

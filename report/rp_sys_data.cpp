@@ -1,0 +1,40 @@
+// System data fields at design time: the caption names the kind of value.
+#include "report/rp_sys_data.h"
+
+QString RpSysDataName(TRpSysDataType data) {
+    switch (data) {
+    case sdTime:
+        return QStringLiteral("Time");
+    case sdDate:
+        return QStringLiteral("Date");
+    case sdDateTime:
+        return QStringLiteral("Date/Time");
+    case sdPageNumber:
+        return QStringLiteral("Page#");
+    case sdReportTitle:
+        return QStringLiteral("Report title");
+    case sdDetailCount:
+        return QStringLiteral("Detail count");
+    case sdDetailNo:
+        return QStringLiteral("Detail no");
+    }
+    return {};
+}
+
+TRpSysData::TRpSysData() {
+    RebuildCaption();
+}
+
+void TRpSysData::SetData(TRpSysDataType data) {
+    data_ = data;
+    RebuildCaption();
+}
+
+void TRpSysData::SetText(const QString& text) {
+    text_ = text;
+    RebuildCaption();
+}
+
+void TRpSysData::RebuildCaption() {
+    SetCaption(text_ + QLatin1Char('(') + RpSysDataName(data_) + QLatin1Char(')'));
+}

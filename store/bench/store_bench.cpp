@@ -1,0 +1,338 @@
+// How fast the table cursor walks and fills the questions table, measured
+// against SQLite walking the same rows directly. The goals: a cursor walk
+// within 2x of the direct walk, and a walk of 100,000 records no more than
+// 12x the walk of 10,000 (a step costs the same wherever it is).
+//
+// Runs in a private temporary configuration: registry.conf points the
+// library search at the built engine, dbengine.conf names the alias.
+#include "platform/library.h"
+#include "store/engine/dbengine.h"
+#include "store/field.h"
+#include "store/session.h"
+#include "store/table.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace {
+QTemporaryDir* Root = nullptr;
+
+QString TableDir(int records) {
+    return Root->path() + QStringLiteral("/db%1").arg(records);
+}
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        std::abort();
+    file.write(text);
+}
+
+template <class Fn> Fn Entry(HMODULE module, const char* name) {
+    auto entry = reinterpret_cast<Fn>(GetProcAddress(module, name));
+    if (!entry) {
+        std::fprintf(stderr, "engine entry missing: %s\n", name);
+        std::abort();
+    }
+    return entry;
+}
+#define ENGINE(name) Entry<decltype(&name)>(module, #name)
+
+void Require(DbeResult result, const char* what) {
+    if (result != DBE_OK) {
+        std::fprintf(stderr, "%s failed: %04X\n", what, result);
+        std::abort();
+    }
+}
+
+DbeFieldDef Column(const char* name, uint16_t type, uint16_t size) {
+    DbeFieldDef def;
+    std::memset(&def, 0, sizeof def);
+    std::strncpy(def.szName, name, DBE_MAXNAMELEN);
+    def.iFldType = type;
+    def.iUnits1 = size;
+    return def;
+}
+
+QString QuestionText(int i) {
+    return QStringLiteral("Qual é a resposta certa da questão número %1?").arg(i);
+}
+
+// A questions table with `records` rows made through the engine directly,
+// and the same rows in a plain SQLite file for the baseline.
+void PrepareQuestions(int records) {
+    QDir().mkpath(TableDir(records));
+    const TLoadResult loaded = LoadLibraryEx(QStringLiteral("DBENGINE.DLL"));
+    if (!loaded.Ok()) {
+        std::fprintf(stderr, "engine not found: %s\n", qPrintable(loaded.Text));
+        std::abort();
+    }
+    HMODULE module = loaded.Handle;
+    DbeEnv env;
+    std::memset(&env, 0, sizeof env);
+    std::strcpy(env.szLang, "0009");
+    ENGINE(DbeInitFn)(DBE_INTERFACE_VERSION, &env);
+    hDbeDb db = nullptr;
+    Require(ENGINE(DbeOpenDatabase)(nullptr, nullptr, dbeREADWRITE, dbeOPENSHARED, nullptr, &db),
+            "open database");
+    Require(ENGINE(DbeSetDirectory)(db, TableDir(records).toUtf8().constData()), "set directory");
+    const DbeFieldDef fields[] = {
+        Column("Codigo", DBE_FLD_AUTOINC, 0),  Column("Questao", DBE_FLD_STRING, 250),
+        Column("Resp_A", DBE_FLD_STRING, 250), Column("Resp_B", DBE_FLD_STRING, 250),
+        Column("Resp_C", DBE_FLD_STRING, 250), Column("Correta", DBE_FLD_STRING, 1),
+        Column("Flag", DBE_FLD_STRING, 1),
+    };
+    DbeTableDesc desc{"QUESTOES.DB", 7, fields, 1, 2, nullptr};
+    Require(ENGINE(DbeCreateTable)(db, &desc), "create table");
+    hDbeCur cursor = nullptr;
+    Require(ENGINE(DbeOpenTable)(db, "QUESTOES.DB", "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED,
+                                 1, &cursor),
+            "open table");
+    DbeCurProps props;
+    ENGINE(DbeGetCursorProps)(cursor, &props);
+    std::vector<char> record(props.iRecBufSize);
+
+    sqlite3* lite = nullptr;
+    sqlite3_open((TableDir(records) + QStringLiteral("/baseline.sqlite")).toUtf8().constData(),
+                 &lite);
+    sqlite3_exec(lite,
+                 "CREATE TABLE q (Codigo INTEGER PRIMARY KEY AUTOINCREMENT, Questao TEXT, Resp_A "
+                 "TEXT, Resp_B TEXT,"
+                 " Resp_C TEXT, Correta TEXT, Flag TEXT); BEGIN;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(
+        lite, "INSERT INTO q (Questao, Resp_A, Resp_B, Resp_C, Correta, Flag) VALUES (?,?,?,?,?,?)",
+        -1, &insert, nullptr);
+
+    Require(ENGINE(DbeBeginBatch)(cursor), "begin batch");
+    for (int i = 1; i <= records; ++i) {
+        const QByteArray text = QuestionText(i).toUtf8();
+        ENGINE(DbeInitRecord)(cursor, record.data());
+        ENGINE(DbePutField)(cursor, 2, record.data(), text.constData());
+        ENGINE(DbePutField)(cursor, 3, record.data(), "Primeira alternativa");
+        ENGINE(DbePutField)(cursor, 4, record.data(), "Segunda alternativa");
+        ENGINE(DbePutField)(cursor, 5, record.data(), "Terceira alternativa");
+        ENGINE(DbePutField)(cursor, 6, record.data(), "B");
+        ENGINE(DbePutField)(cursor, 7, record.data(), "N");
+        Require(ENGINE(DbeInsertRecord)(cursor, dbeNOLOCK, record.data()), "insert");
+
+        sqlite3_bind_text(insert, 1, text.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, "Primeira alternativa", -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 3, "Segunda alternativa", -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 4, "Terceira alternativa", -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 5, "B", -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 6, "N", -1, SQLITE_STATIC);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    Require(ENGINE(DbeCommitBatch)(cursor), "commit batch");
+    ENGINE(DbeCloseCursor)(&cursor);
+    ENGINE(DbeCloseDatabase)(&db);
+    ENGINE(DbeExit)();
+    sqlite3_finalize(insert);
+    sqlite3_exec(lite, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(lite);
+}
+
+std::unique_ptr<TTable> QuestionsTable(const QString& directory) {
+    auto table = std::make_unique<TTable>(QStringLiteral("TPerguntas"));
+    table->SetDatabaseName(directory);
+    table->SetTableName(QStringLiteral("QUESTOES.DB"));
+    table->AddField<TAutoIncField>(QStringLiteral("Codigo"));
+    table->AddField<TStringField>(QStringLiteral("Questao"), 250);
+    table->AddField<TStringField>(QStringLiteral("Resp_A"), 250);
+    table->AddField<TStringField>(QStringLiteral("Resp_B"), 250);
+    table->AddField<TStringField>(QStringLiteral("Resp_C"), 250);
+    table->AddField<TStringField>(QStringLiteral("Correta"), 1);
+    table->AddField<TStringField>(QStringLiteral("Flag"), 1);
+    return table;
+}
+
+// First to the end with Next, reading the question text as the report does.
+void BM_CursorWalk(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    auto table = QuestionsTable(TableDir(records));
+    table->Open();
+    TField* questao = table->FieldByName(QStringLiteral("Questao"));
+    qsizetype characters = 0;
+    for (auto _ : state) {
+        table->First();
+        while (!table->Eof()) {
+            characters += questao->DisplayText().size();
+            table->Next();
+        }
+    }
+    benchmark::DoNotOptimize(characters);
+    state.SetItemsProcessed(state.iterations() * records);
+    table->Close();
+}
+BENCHMARK(BM_CursorWalk)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The same rows straight from SQLite, each text made a QString.
+void BM_SqliteWalk(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    sqlite3* lite = nullptr;
+    sqlite3_open_v2((TableDir(records) + QStringLiteral("/baseline.sqlite")).toUtf8().constData(),
+                    &lite, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(
+        lite,
+        "SELECT Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag FROM q ORDER BY Codigo", -1,
+        &select, nullptr);
+    qsizetype characters = 0;
+    for (auto _ : state) {
+        while (sqlite3_step(select) == SQLITE_ROW)
+            characters +=
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 1)))
+                    .size();
+        sqlite3_reset(select);
+    }
+    benchmark::DoNotOptimize(characters);
+    state.SetItemsProcessed(state.iterations() * records);
+    sqlite3_finalize(select);
+    sqlite3_close(lite);
+}
+BENCHMARK(BM_SqliteWalk)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The engine alone, called as the cursor calls it for each Next (read the
+// next record, its bookmark, one field): tells the store's own share of the
+// cursor walk from the engine's.
+void BM_EngineWalk(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    const TLoadResult loaded = LoadLibraryEx(QStringLiteral("DBENGINE.DLL"));
+    HMODULE module = loaded.Handle;
+    TSessionLock lock(Session()); // started and initialised by the session
+    hDbeDb db = nullptr;
+    ENGINE(DbeOpenDatabase)(nullptr, nullptr, dbeREADWRITE, dbeOPENSHARED, nullptr, &db);
+    ENGINE(DbeSetDirectory)(db, TableDir(records).toUtf8().constData());
+    hDbeCur cursor = nullptr;
+    Require(ENGINE(DbeOpenTable)(db, "QUESTOES.DB", "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED,
+                                 1, &cursor),
+            "open table");
+    DbeCurProps props;
+    ENGINE(DbeGetCursorProps)(cursor, &props);
+    std::vector<char> record(props.iRecBufSize);
+    std::vector<char> bookmark(props.iBookMarkSize);
+    std::vector<char> text(4 * 250 + 1);
+    auto getNext = ENGINE(DbeGetNextRecord);
+    auto getBookmark = ENGINE(DbeGetBookMark);
+    auto getField = ENGINE(DbeGetField);
+    qsizetype characters = 0;
+    for (auto _ : state) {
+        ENGINE(DbeSetToBegin)(cursor);
+        DbeRecProps recProps;
+        while (getNext(cursor, dbeNOLOCK, record.data(), &recProps) == DBE_OK) {
+            getBookmark(cursor, bookmark.data());
+            int16_t blank = 0;
+            getField(cursor, 2, record.data(), text.data(), text.size(), &blank);
+            characters += QString::fromUtf8(text.data()).size();
+        }
+    }
+    benchmark::DoNotOptimize(characters);
+    state.SetItemsProcessed(state.iterations() * records);
+    ENGINE(DbeCloseCursor)(&cursor);
+    ENGINE(DbeCloseDatabase)(&db);
+}
+BENCHMARK(BM_EngineWalk)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Insert and Post 10,000 questions into an empty table, as the main window
+// saves them one by one.
+void BM_InsertPost(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString directory = Root->path() + QStringLiteral("/insert%1").arg(++round);
+        QDir().mkpath(directory);
+        QFile::copy(TableDir(0) + QStringLiteral("/QUESTOES.DB"),
+                    directory + QStringLiteral("/QUESTOES.DB"));
+        auto table = QuestionsTable(directory);
+        table->Open();
+        TField* questao = table->FieldByName(QStringLiteral("Questao"));
+        TField* correta = table->FieldByName(QStringLiteral("Correta"));
+        TField* flag = table->FieldByName(QStringLiteral("Flag"));
+        state.ResumeTiming();
+        for (int i = 1; i <= records; ++i) {
+            table->Insert();
+            questao->SetAsString(QuestionText(i));
+            correta->SetAsString(QStringLiteral("A"));
+            flag->SetAsString(QStringLiteral("N"));
+            table->Post();
+        }
+        state.PauseTiming();
+        table->Close();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * records);
+}
+BENCHMARK(BM_InsertPost)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The record number after Last on the large table.
+void BM_RecNoAfterLast(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    auto table = QuestionsTable(TableDir(records));
+    table->Open();
+    int recNo = 0;
+    for (auto _ : state) {
+        table->First();
+        table->Last();
+        recNo = table->RecNo();
+    }
+    if (recNo != records)
+        state.SkipWithError("wrong record number after Last");
+    table->Close();
+}
+BENCHMARK(BM_RecNoAfterLast)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Keeps each run's time per iteration for the ratios printed at the end.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> Times;
+};
+} // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir root;
+    Root = &root;
+    const QString config = root.path() + QStringLiteral("/config");
+    QDir().mkpath(config + QStringLiteral("/questoes"));
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    WriteFile(config + QStringLiteral("/questoes/registry.conf"),
+              QByteArray("[HKEY_LOCAL_MACHINE\\Software\\Database Engine]\nDLLPATH=") +
+                  DBENGINE_DIR + "\n");
+    for (int records : {0, 10000, 100000})
+        PrepareQuestions(records);
+
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* a, const char* b) {
+        if (reporter.Times.count(a) && reporter.Times.count(b) && reporter.Times[b] > 0)
+            std::printf("%-46s %6.2f\n", (std::string(a) + " / " + b).c_str(),
+                        reporter.Times[a] / reporter.Times[b]);
+    };
+    std::printf("\nRatios (goal: cursor/SQLite <= 2, 100000/10000 walk <= 12)\n");
+    ratio("BM_CursorWalk/10000", "BM_SqliteWalk/10000");
+    ratio("BM_CursorWalk/100000", "BM_SqliteWalk/100000");
+    ratio("BM_CursorWalk/100000", "BM_CursorWalk/10000");
+    ratio("BM_CursorWalk/100000", "BM_EngineWalk/100000");
+    ratio("BM_EngineWalk/100000", "BM_SqliteWalk/100000");
+    benchmark::Shutdown();
+    return 0;
+}
