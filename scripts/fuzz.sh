@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
 build=build/fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" \
   -DQUESTOES_FUZZ=ON -DQUESTOES_TESTS=OFF -DQUESTOES_BENCH=OFF >/dev/null
 fuzzers=$(find . -path ./build -prune -o -path '*/fuzz/*_fuzz.cpp' -print | sed 's|.*/||; s|\.cpp$||' | sort)
 [ -n "$fuzzers" ] || exit 0

@@ -10,13 +10,16 @@ ci=0
 QUESTOES_FUZZ=$ci scripts/setup.sh
 
 jobs=$(nproc)
+# Rebuilds after a small change take seconds with the compiler cache.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [ $ci = 1 ]; then
   build=build/ci
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DQUESTOES_WERROR=ON -DQUESTOES_SANITIZE=ON -DQUESTOES_BENCH=ON >/dev/null
+    -DQUESTOES_WERROR=ON -DQUESTOES_SANITIZE=ON -DQUESTOES_BENCH=ON "${launcher[@]}" >/dev/null
 else
   build=build/test
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 fi
 cmake --build "$build" -j "$jobs"
 ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 300

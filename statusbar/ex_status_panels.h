@@ -24,6 +24,11 @@ public:
     TExStatusPanels(const TExStatusPanels&) = delete;
     TExStatusPanels& operator=(const TExStatusPanels&) = delete;
 
+    // Panels() hands out the collection by reference; this lets callers
+    // write either Panels()[i] or Panels()->Items(i), as property code does.
+    TExStatusPanels* operator->() { return this; }
+    const TExStatusPanels* operator->() const { return this; }
+
     TExStatusBar* Bar() const { return bar_; }
     TStatusPanels* NativePanels() const { return native_; }
 

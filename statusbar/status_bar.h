@@ -23,7 +23,7 @@
 class TCanvas;
 class TStatusBar;
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+#include "platform/alignment.h"
 enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
 enum TStatusPanelStyle { psText, psOwnerDraw };
 
@@ -69,6 +69,10 @@ class TStatusPanels : public TCollection {
 public:
     explicit TStatusPanels(TStatusBar* bar);
     ~TStatusPanels() override;
+
+    // Panels()[i] and Panels()->Items(i) both work on the reference.
+    TStatusPanels* operator->() { return this; }
+    const TStatusPanels* operator->() const { return this; }
 
     TStatusBar* Bar() const { return bar_; }
     int Count() const override { return static_cast<int>(items_.size()); }

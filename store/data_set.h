@@ -126,9 +126,8 @@ protected:
     // `lock` a write lock is taken on it. Engine failures other than the
     // begin and end of the table are raised.
     virtual TGetResult GetRecord(TRecordBuffer& buffer, TGetMode mode, bool lock) = 0;
-    // Puts the engine's position on the record of `buffer`.
-    virtual void InternalSetToRecord(const TRecordBuffer& buffer) = 0;
-    // Puts the engine's position on a bookmark; false when that fails.
+    // Puts the engine's position on a bookmark; false when its record is
+    // gone (the engine then stands in the gap it left).
     virtual bool InternalGotoBookmark(const QByteArray& bookmark) = 0;
     virtual void InternalInitRecord(TRecordBuffer& buffer) = 0;
     virtual void InternalInsert() = 0; // the engine's position into a gap
@@ -143,7 +142,6 @@ protected:
     bool HasRecord() const { return windowCount_ > 0; }
     TRecordBuffer& ActiveBuffer() { return buffers_[0]; }
     const TRecordBuffer& ActiveBuffer() const { return buffers_[0]; }
-    bool HasDeclaredFields() const { return !defaultFields_; }
     // Fields made from the columns at Open (no declared fields).
     void AddDefaultField(std::unique_ptr<TField> field);
 

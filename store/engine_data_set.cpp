@@ -166,10 +166,6 @@ TGetResult TEngineDataSet::GetRecord(TRecordBuffer& buffer, TGetMode mode, bool 
     return grOK;
 }
 
-void TEngineDataSet::InternalSetToRecord(const TRecordBuffer& buffer) {
-    Check(DBSession()->Api().SetToBookMark(handle_, buffer.Info.Bookmark.constData()));
-}
-
 bool TEngineDataSet::InternalGotoBookmark(const QByteArray& bookmark) {
     if (bookmark.size() != bookmarkSize_)
         return false;

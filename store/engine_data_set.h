@@ -33,7 +33,6 @@ protected:
     void InternalFirst() override;
     void InternalLast() override;
     TGetResult GetRecord(TRecordBuffer& buffer, TGetMode mode, bool lock) override;
-    void InternalSetToRecord(const TRecordBuffer& buffer) override;
     bool InternalGotoBookmark(const QByteArray& bookmark) override;
     void InternalInitRecord(TRecordBuffer& buffer) override;
     void InternalInsert() override;

@@ -37,7 +37,7 @@ QString FieldTypeName(TFieldType type);
 enum TFieldFamily { ffOther, ffString, ffInteger, ffFloat };
 TFieldFamily FieldFamily(TFieldType type);
 
-enum TAlignment : int { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
+#include "platform/alignment.h"
 
 class TField {
 public:

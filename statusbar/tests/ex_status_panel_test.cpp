@@ -60,6 +60,7 @@ TEST(ExStatusPanelText, NewTextRedrawsThePanelAtOnceAndShowsIt) {
 TEST(ExStatusPanelText, MainWindowBarPanelsAndWidths) {
     auto bar = MakeMainWindowBar();
     ASSERT_EQ(bar->Panels().Count(), 4);
+    EXPECT_EQ(bar->Panels()->Items(3), bar->Panels()[3]);
     EXPECT_EQ(bar->Panels()[0]->PanelType(), sptTime);
     EXPECT_EQ(bar->Panels()[1]->PanelType(), sptDate);
     EXPECT_EQ(bar->PanelRect(3).Width(), 48);

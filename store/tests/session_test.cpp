@@ -130,3 +130,17 @@ TEST_F(StoreTest, LongPasswordIsCutTo255Characters) {
     EXPECT_NO_THROW(DbSession->AddPassword(QString(400, QChar(0x00E9))));
     EXPECT_TRUE(DbSession->Active());
 }
+
+TEST_F(StoreTest, TablesUseTheDefaultSessionUnlessGivenAnother) {
+    PrepareTables(1);
+    Session().AddPassword(QStringLiteral("marmelada"));
+    EXPECT_TRUE(Session().Active());
+    TTable table(QStringLiteral("TPerguntas"));
+    EXPECT_EQ(table.DBSession(), &Session());
+    table.SetDatabaseName(QStringLiteral("Questoes"));
+    table.SetTableName(QStringLiteral("QUESTOES.DB"));
+    table.Open();
+    EXPECT_EQ(table.RecNo(), 1);
+    EXPECT_EQ(Session().FindDatabase(QStringLiteral("questoes")), table.Database());
+    EXPECT_TRUE(Env.Dialogs().PasswordRequests().isEmpty());
+}

@@ -28,7 +28,8 @@ struct TFuzzEngine {
     }
     ~TFuzzEngine() {
         DbeExit();
-        for (const char* name : {"/FUZZ.DB", "/FUZZ.DB-journal", "/FUZZ.DB.lck"})
+        for (const char* name :
+             {"/FUZZ.DB", "/FUZZ.DB-journal", "/FUZZ.DB-wal", "/FUZZ.DB-shm", "/FUZZ.DB.lck"})
             unlink((Dir + name).c_str());
         rmdir(Dir.c_str());
     }
@@ -39,7 +40,9 @@ struct TFuzzEngine {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static TFuzzEngine engine;
     std::string path = engine.Dir + "/FUZZ.DB";
-    unlink((path + "-journal").c_str());
+    // Nothing of the previous input may carry over (a header can ask for WAL).
+    for (const char* side : {"-journal", "-wal", "-shm"})
+        unlink((path + side).c_str());
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return 0;
