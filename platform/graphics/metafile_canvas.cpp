@@ -29,10 +29,7 @@ constexpr std::uint32_t kStockBlackPen = 0x80000007;
 constexpr std::uint32_t kStockNullPen = 0x80000008;
 constexpr std::uint32_t kStockSystemFont = 0x8000000D;
 
-struct TFreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using TMallocPtr = std::unique_ptr<T, TFreeDeleter>;
+using emf::TMallocPtr;
 
 U_COLORREF ColorRef(TColor color) {
     const TColor rgb = ColorToRGB(color);
