@@ -62,7 +62,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, 
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+TForm1::TForm1(QWidget* parent, TSession* session)
+    : QWidget(parent), session_(session ? session : &Session()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Cadastro de Questões"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -93,6 +94,7 @@ void TForm1::CreateComponents() {
     LoadHotFlatImages(*hotFlat_);
 
     perguntas_ = std::make_unique<TTable>(QStringLiteral("TPerguntas"));
+    perguntas_->SetSession(session_);
     perguntas_->SetDatabaseName(QStringLiteral("Questoes"));
     perguntas_->SetTableName(QStringLiteral("QUESTOES.DB"));
     perguntas_->AddField<TAutoIncField>(QStringLiteral("Codigo"));
@@ -103,6 +105,7 @@ void TForm1::CreateComponents() {
     perguntas_->AddField<TStringField>(QStringLiteral("Correta"), 1);
     perguntas_->AddField<TStringField>(QStringLiteral("Flag"), 1);
     frases_ = std::make_unique<TTable>(QStringLiteral("TFrases"));
+    frases_->SetSession(session_);
     frases_->SetDatabaseName(QStringLiteral("Questoes"));
     frases_->SetTableName(QStringLiteral("FRASES.DB"));
     frases_->AddField<TStringField>(QStringLiteral("Correta"), 100);
@@ -330,7 +333,7 @@ void TForm1::WriteRecordNumber(TTable* table) {
 // ---- Start-up and shutdown -------------------------------------------------
 
 void TForm1::FormCreate(QObject*) {
-    Session().AddPassword(QStringLiteral("marmelada"));
+    session_->AddPassword(QStringLiteral("marmelada"));
     perguntas_->Open();
     frases_->Open();
     ApplyBrowseSet();
@@ -513,7 +516,7 @@ std::vector<TExportCopy> TForm1::ExportList() const {
         // A table that cannot be listed still takes its step; its copy then
         // fails and is reported with the reason.
         try {
-            copy.Files = std::max<int>(1, TableFamily(Session(), InstallFolder(), name).size());
+            copy.Files = std::max<int>(1, TableFamily(*session_, InstallFolder(), name).size());
         } catch (const std::exception&) {
         }
         list.push_back(copy);
@@ -555,7 +558,7 @@ void TForm1::ToolButton11Click(QObject*) {
                     reason = LastCopyError();
             } else {
                 try {
-                    CopyTableFamily(Session(), InstallFolder(), copy.TableName, copy.Destination);
+                    CopyTableFamily(*session_, InstallFolder(), copy.TableName, copy.Destination);
                 } catch (const Exception& e) {
                     ok = false;
                     reason = e.Message();
@@ -663,5 +666,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const bool first = focus ? widget == focus : widget == this;
     if (!first)
         return QWidget::eventFilter(watched, event);
+    // A handler may run a message box, and the focus moves meanwhile: the
+    // same event, travelling on to a parent of its first receiver, must not
+    // be previewed a second time.
+    if (event == lastPreviewed_ && !lastTarget_.isNull() && lastTarget_ != widget &&
+        widget->isAncestorOf(lastTarget_))
+        return QWidget::eventFilter(watched, event);
+    lastPreviewed_ = event;
+    lastTarget_ = widget;
     return PreviewKey(static_cast<QKeyEvent*>(event));
 }

@@ -9,6 +9,7 @@
 #include "app/bound_editors.h"
 #include "platform/keys.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -25,6 +26,7 @@ class TExStatusBar;
 class TImageList;
 class TMenuItem;
 class TPopupMenu;
+class TSession;
 class TTable;
 class TToolBar;
 class TToolButton;
@@ -42,7 +44,9 @@ struct TExportCopy {
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // The tables open through `session`, the program's default session when
+    // none is given (tests give their own).
+    explicit TForm1(QWidget* parent = nullptr, TSession* session = nullptr);
     ~TForm1() override;
 
     // Where the export reads from and writes to (fixed, resolved through
@@ -160,6 +164,10 @@ private:
     std::unique_ptr<TDataSource> dsFrases_;
     std::unique_ptr<TImageList> normal_;
     std::unique_ptr<TImageList> hotFlat_;
+    TSession* session_;
+    // The key event last previewed and where it first arrived.
+    const QEvent* lastPreviewed_ = nullptr;
+    QPointer<QWidget> lastTarget_;
     bool shown_ = false;
 };
 
