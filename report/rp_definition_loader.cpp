@@ -20,6 +20,7 @@
 #include <QJsonValue>
 #include <QSet>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {

@@ -35,7 +35,21 @@ constexpr std::array<TRpPaperDimensions, 26> paperTable{{
     {100, 100},     // ESheet
 }};
 
+std::function<TRpPaperSize()>& PaperSource() {
+    static std::function<TRpPaperSize()> source;
+    return source;
+}
+
 } // namespace
+
+void SetRpDefaultPaperSource(std::function<TRpPaperSize()> source) {
+    PaperSource() = std::move(source);
+}
+
+TRpPaperSize RpDefaultPrinterPaper() {
+    const auto& source = PaperSource();
+    return source ? source() : TRpPaperSize::Default;
+}
 
 bool RpPaperDimensions(TRpPaperSize size, TRpPaperDimensions& out) {
     const int ordinal = static_cast<int>(size);

@@ -7,6 +7,8 @@
 
 #include "report/rp_units.h"
 
+#include <functional>
+
 enum class TRpPaperSize : int {
     Default = 0,
     Letter,
@@ -48,6 +50,12 @@ struct TRpPaperDimensions {
 // Portrait dimensions of the standard sizes (Letter to ESheet); false for
 // Default and Custom, which have none.
 bool RpPaperDimensions(TRpPaperSize size, TRpPaperDimensions& out);
+
+// Where a new report takes its initial paper size from: the printing layer
+// installs the default printer's current paper here. Without a source, or
+// when it gives Default or Custom, a report keeps its page's own default.
+void SetRpDefaultPaperSource(std::function<TRpPaperSize()> source);
+TRpPaperSize RpDefaultPrinterPaper();
 
 class TRpPage : public TRpUnitBase {
 public:

@@ -43,6 +43,21 @@ constexpr qint64 kSaveBlockSize = 10240;
     throw Exception(QStringLiteral("Metafile is not valid"));
 }
 
+// Puts the stream at the start of the last page record, found through the
+// offset that ends the file; an offset outside the records is a read error.
+void SeekToLastRecordOf(TRpStream& stream, qint64 headerLength) {
+    const qint64 size = stream.Size();
+    if (size < headerLength + kRecordOverhead) {
+        ThrowReadError();
+    }
+    stream.Seek(size - 4, soFromBeginning);
+    const qint64 last = stream.ReadInt32();
+    if (last < headerLength || last > size - kRecordOverhead) {
+        ThrowReadError();
+    }
+    stream.Seek(last, soFromBeginning);
+}
+
 // Checks the header of a metafile as far as the record layout needs it and
 // returns the length it gives itself; the metafile checks the rest.
 qint64 MetafileLength(const char* header) {
@@ -258,17 +273,7 @@ void TRpPageList::Finish() {
 }
 
 void TRpPageList::SeekToLastRecord() {
-    TRpStream& stream = *stream_;
-    const qint64 size = stream.Size();
-    if (size < header_.Length + kRecordOverhead) {
-        ThrowReadError();
-    }
-    stream.Seek(size - 4, soFromBeginning);
-    const qint64 last = stream.ReadInt32();
-    if (last < header_.Length || last > size - kRecordOverhead) {
-        ThrowReadError();
-    }
-    stream.Seek(last, soFromBeginning);
+    SeekToLastRecordOf(*stream_, header_.Length);
 }
 
 void TRpPageList::SeekToPage(int n) {
@@ -391,10 +396,11 @@ QByteArray TRpPageList::ReadPageData(int n, TRpPageRecord* record) {
 }
 
 std::optional<QByteArray> TRpPageList::GetPageData(int n, TRpPageRecord* record) {
+    // The count is read under the lock: another thread may be adding pages.
+    QMutexLocker locker(&lock_);
     if (n < 1 || n > pageCount_) {
         return std::nullopt;
     }
-    QMutexLocker locker(&lock_);
     if (!stream_) {
         ThrowReadError();
     }
@@ -451,15 +457,7 @@ void TRpPageList::LoadFromStream(std::unique_ptr<TRpStream> stream) {
         if (header.PageCount > 0) {
             // The last record must be the page the header counts, and end
             // the file; this catches a page count above the records present.
-            if (size < header.Length + kRecordOverhead) {
-                ThrowReadError();
-            }
-            stream->Seek(size - 4, soFromBeginning);
-            const qint64 last = stream->ReadInt32();
-            if (last < header.Length || last > size - kRecordOverhead) {
-                ThrowReadError();
-            }
-            stream->Seek(last, soFromBeginning);
+            SeekToLastRecordOf(*stream, header.Length);
             const int number = stream->ReadInt32();
             const qint64 next = stream->ReadInt32();
             if (number != header.PageCount || next != size) {

@@ -32,7 +32,8 @@ int TRpPrintable::ReportZoom() const {
 void TRpPrintable::AttachTo(TRpCustomBand* band, TCustomRpReport* report) {
     band_ = band;
     report_ = band ? nullptr : report;
-    size_.SetPixelScale(band ? band->Size().Zoom() : 100);
+    // Pixel values follow the zoom of the surface the control sits on.
+    size_.SetPixelScale(band ? band->Size().Zoom() : (report ? report->Zoom() : 100));
     if (TCustomRpReport* r = Report())
         size_.SetUnits(r->Units());
 }

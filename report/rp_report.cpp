@@ -140,6 +140,9 @@ TCustomRpReport::TCustomRpReport()
         font_.SetSize(10);
     }
     page_.SetUnits(units_);
+    TRpPaperDimensions d{};
+    if (const TRpPaperSize paper = RpDefaultPrinterPaper(); RpPaperDimensions(paper, d))
+        page_.SetPaperSize(paper);
     page_.SetFontPointsSource([this] { return font_.Size(); });
     page_.OnChange = [this] { PageChanged(); };
     LayoutBands();
@@ -185,8 +188,10 @@ void TCustomRpReport::SetZoom(int zoom) {
     page_.SetZoom(zoom);
     for (const auto& band : bandList_)
         band->Size().SetZoom(zoom);
-    for (const auto& p : printables_)
+    for (const auto& p : printables_) {
+        p->Size().SetPixelScale(zoom);
         p->UpdateBounds();
+    }
     LayoutBands();
 }
 

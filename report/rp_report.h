@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 

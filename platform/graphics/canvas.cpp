@@ -40,6 +40,25 @@ unsigned TCanvas::SetTextAlign(unsigned align) {
     return previous;
 }
 
+TCanvas::TCanvasState TCanvas::SaveCanvasState() const {
+    return {font_, brush_, pen_, TextColor(), bkMode_, textAlign_, penPos_};
+}
+
+void TCanvas::RestoreCanvasState(const TCanvasState& state) {
+    SetFont(state.Font);
+    brush_ = state.Brush;
+    pen_ = state.Pen;
+    SetTextColor(state.TextColor);
+    bkMode_ = state.BkMode;
+    textAlign_ = state.TextAlign;
+    penPos_ = state.PenPos;
+}
+
+int TCanvas::SavedStateIndex(int saved, int depth) {
+    const int index = saved < 0 ? depth + saved + 1 : saved;
+    return index < 1 || index > depth ? 0 : index;
+}
+
 void TCanvas::TextRect(const TRect& rect, int x, int y, const QString& text) {
     unsigned options = ETO_CLIPPED;
     if (brush_.Style != bsClear)

@@ -159,6 +159,24 @@ public:
 protected:
     TCanvas();
 
+    // The part of the state SaveDC keeps that every backend has: selected
+    // objects, colours, modes and pen position. Backends add their clip and
+    // whatever their device needs.
+    struct TCanvasState {
+        TFont Font;
+        TBrush Brush;
+        TPen Pen;
+        TColor TextColor = clBlack;
+        int BkMode = OPAQUE;
+        unsigned TextAlign = 0;
+        TPoint PenPos;
+    };
+    TCanvasState SaveCanvasState() const;
+    void RestoreCanvasState(const TCanvasState& state);
+    // The 1-based position that RestoreDC(saved) names in a stack of `depth`
+    // saved states (negative counts back from the last), or 0 for none.
+    static int SavedStateIndex(int saved, int depth);
+
 private:
     TFont font_;
     TBrush brush_;

@@ -8,7 +8,9 @@
 #include <QByteArray>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace emf {
@@ -93,6 +95,22 @@ inline void PutI32(QByteArray& bytes, std::size_t offset, std::int32_t value) {
 }
 inline void PutU16(QByteArray& bytes, std::size_t offset, std::uint16_t value) {
     std::memcpy(bytes.data() + offset, &value, 2);
+}
+
+// What libUEMF builds (records, bitmap headers, regions) is malloc'ed.
+struct TFreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using TMallocPtr = std::unique_ptr<T, TFreeDeleter>;
+
+// The EOF record without palette entries that ends every metafile.
+inline QByteArray EofRecord() {
+    QByteArray eof(20, '\0');
+    PutU32(eof, 0, kRecordEof);
+    PutU32(eof, 4, 20);
+    PutU32(eof, 12, 16);
+    PutU32(eof, 16, 20);
+    return eof;
 }
 
 } // namespace emf

@@ -81,11 +81,9 @@ QImage DecodeJpeg(const QByteArray& data) {
     // Everything assigned after setjmp and read after a jump lives in
     // memory the jump does not touch.
     QImage image;
-    JSAMPLE* volatile row = nullptr;
 
     if (setjmp(manager.Jump) != 0) {
         jpeg_destroy_decompress(&info);
-        delete[] row;
         Fail(manager.Message);
     }
     jpeg_create_decompress(&info);
@@ -113,7 +111,10 @@ QImage DecodeJpeg(const QByteArray& data) {
         std::longjmp(manager.Jump, 1);
     }
     const int components = info.output_components;
-    row = new JSAMPLE[static_cast<std::size_t>(info.output_width) * components];
+    // From the decoder's own pool: freed with it, on every path out.
+    JSAMPROW row =
+        (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                  info.output_width * static_cast<JDIMENSION>(components), 1)[0];
     // Adobe writes CMYK inverted; other writers do not.
     const bool inverted = info.saw_Adobe_marker;
     while (info.output_scanline < info.output_height) {
@@ -139,7 +140,6 @@ QImage DecodeJpeg(const QByteArray& data) {
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    delete[] row;
     image.setDotsPerMeterX(3780);
     image.setDotsPerMeterY(3780);
     return image;

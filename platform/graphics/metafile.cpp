@@ -32,10 +32,7 @@ int HundredthsMMToPixels(std::int64_t hundredths) {
     return static_cast<int>(std::llround(static_cast<double>(hundredths) * 96.0 / 2540.0));
 }
 
-struct TFreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-};
-using TRecordPtr = std::unique_ptr<char, TFreeDeleter>;
+using TRecordPtr = emf::TMallocPtr<char>;
 
 std::uint32_t RecordSize(const char* record) {
     std::uint32_t size;
@@ -168,13 +165,7 @@ QByteArray TMetafile::Build(const QByteArray& body, std::uint32_t recordCount,
 
     QByteArray records = body;
     if (records.isEmpty()) {
-        // An EOF record without palette entries.
-        records.resize(20);
-        emf::PutU32(records, 0, emf::kRecordEof);
-        emf::PutU32(records, 4, 20);
-        emf::PutU32(records, 8, 0);
-        emf::PutU32(records, 12, 16);
-        emf::PutU32(records, 16, 20);
+        records = emf::EofRecord();
         recordCount = 1;
     }
     result += records;
@@ -192,13 +183,7 @@ QByteArray TMetafile::Build(const QByteArray& body, std::uint32_t recordCount,
 
 void TMetafile::SetRecords(const QByteArray& records, std::uint32_t recordCount,
                            std::uint16_t handleCount, const TRect& bounds) {
-    QByteArray body = records;
-    QByteArray eof(20, '\0');
-    emf::PutU32(eof, 0, emf::kRecordEof);
-    emf::PutU32(eof, 4, 20);
-    emf::PutU32(eof, 12, 16);
-    emf::PutU32(eof, 16, 20);
-    body += eof;
+    const QByteArray body = records + emf::EofRecord();
     data_ = Build(body, recordCount + 1, handleCount, bounds, FrameForSize(), description_);
 }
 

@@ -29,10 +29,7 @@ constexpr std::uint32_t kStockBlackPen = 0x80000007;
 constexpr std::uint32_t kStockNullPen = 0x80000008;
 constexpr std::uint32_t kStockSystemFont = 0x8000000D;
 
-struct TFreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using TMallocPtr = std::unique_ptr<T, TFreeDeleter>;
+using emf::TMallocPtr;
 
 U_COLORREF ColorRef(TColor color) {
     const TColor rgb = ColorToRGB(color);
@@ -455,17 +452,7 @@ std::optional<TRect> TMetafileCanvas::ClipRect() const {
 }
 
 int TMetafileCanvas::SaveDC() {
-    TSavedCanvas state;
-    state.Font = Font();
-    state.Brush = Brush();
-    state.Pen = Pen();
-    state.TextColor = TextColor();
-    state.BkMode = BkMode();
-    state.TextAlign = TextAlign();
-    state.PenPos = PenPos();
-    state.Clip = clip_;
-    state.Device = device_;
-    saved_.push_back(state);
+    saved_.push_back({SaveCanvasState(), clip_, device_});
     if (Recording())
         Append(U_EMRSAVEDC_set());
     return static_cast<int>(saved_.size());
@@ -473,20 +460,14 @@ int TMetafileCanvas::SaveDC() {
 
 void TMetafileCanvas::RestoreDC(int saved) {
     const int depth = static_cast<int>(saved_.size());
-    const int index = saved < 0 ? depth + saved + 1 : saved;
-    if (index < 1 || index > depth)
+    const int index = SavedStateIndex(saved, depth);
+    if (index == 0)
         return;
     if (Recording())
         Append(U_EMRRESTOREDC_set(-(depth - index + 1)));
     const TSavedCanvas state = saved_[static_cast<std::size_t>(index - 1)];
     saved_.resize(static_cast<std::size_t>(index - 1));
-    SetFont(state.Font);
-    Brush() = state.Brush;
-    Pen() = state.Pen;
-    SetTextColor(state.TextColor);
-    SetBkMode(state.BkMode);
-    SetTextAlign(state.TextAlign);
-    MoveTo(state.PenPos.X, state.PenPos.Y);
+    RestoreCanvasState(state.Canvas);
     clip_ = state.Clip;
     device_ = state.Device;
     if (Recording())

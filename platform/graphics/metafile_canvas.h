@@ -70,13 +70,7 @@ private:
     };
     // The canvas state SaveDC keeps for RestoreDC.
     struct TSavedCanvas {
-        TFont Font;
-        TBrush Brush;
-        TPen Pen;
-        TColor TextColor = clBlack;
-        int BkMode = OPAQUE;
-        unsigned TextAlign = 0;
-        TPoint PenPos;
+        TCanvasState Canvas;
         std::optional<TRect> Clip;
         TDeviceState Device;
     };

@@ -421,24 +421,17 @@ std::optional<TRect> TPainterCanvas::ClipRect() const {
 }
 
 int TPainterCanvas::SaveDC() {
-    saved_.push_back({Font(), Brush(), Pen(), TextColor(), BkMode(), TextAlign(), PenPos(), clip_});
+    saved_.push_back({SaveCanvasState(), clip_});
     return static_cast<int>(saved_.size());
 }
 
 void TPainterCanvas::RestoreDC(int saved) {
-    const int count = static_cast<int>(saved_.size());
-    const int index = saved < 0 ? count + saved + 1 : saved;
-    if (index < 1 || index > count)
+    const int index = SavedStateIndex(saved, static_cast<int>(saved_.size()));
+    if (index == 0)
         return;
     const TSavedState state = saved_[static_cast<std::size_t>(index - 1)];
     saved_.resize(static_cast<std::size_t>(index - 1));
-    SetFont(state.Font);
-    Brush() = state.Brush;
-    Pen() = state.Pen;
-    SetTextColor(state.TextColor);
-    SetBkMode(state.BkMode);
-    SetTextAlign(state.TextAlign);
-    MoveTo(state.PenPos.X, state.PenPos.Y);
+    RestoreCanvasState(state.Canvas);
     clip_ = state.Clip;
     ApplyClip();
 }

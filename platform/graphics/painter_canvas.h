@@ -56,13 +56,7 @@ public:
 
 private:
     struct TSavedState {
-        TFont Font;
-        TBrush Brush;
-        TPen Pen;
-        TColor TextColor;
-        int BkMode;
-        unsigned TextAlign;
-        TPoint PenPos;
+        TCanvasState Canvas;
         std::optional<TRect> Clip;
     };
 

@@ -398,3 +398,55 @@ TEST(RpDefinitionLoader, MinimalDefinitionGetsTheDefaults) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RpDefinitionLoader, DesignPixelBoundsFillOnlyTheStoredValuesLeftAtZero) {
+    SetRpScreenPixelsPerInch(96);
+    TRpDefinitionLoader loader;
+    auto report = loader.Load(R"({"Class": "TRpReport", "Name": "R", "Units": "Native",
+        "Page": {"PaperSize": "A4", "Orientation": "poPortrait",
+                 "Values": [100, 2970, 100, 2100, 100, 100, 0]},
+        "Bands": [{"Name": "DetailBand1", "BandType": "rbDetail",
+                   "Size": {"Values": [254, 0]},
+                   "Controls": [{"Class": "TRpLabel", "Name": "L", "AutoSize": false,
+                                 "Left": 10, "Top": 20, "Width": 30, "Height": 40,
+                                 "Size": {"Values": [0, 127, 0, 0]}}]}]})",
+                              "pending");
+    const TRpPrintable* label = report->FindPrintable("L");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Left(), 48); // stored 12.7 mm wins over the 10 pixels
+    EXPECT_EQ(label->Top(), 20);
+    EXPECT_EQ(label->Width(), 30);
+    EXPECT_EQ(label->Height(), 40);
+    EXPECT_NEAR(static_cast<double>(label->Size().Height()), 40 * 254 / 96.0, 1e-9);
+    // The band's width is the report's to set.
+    EXPECT_EQ(report->FindBand(rbDetail)->Width(), 794 - 76);
+    EXPECT_EQ(report->FindBand(rbDetail)->Height(), 96);
+}
+
+TEST(RpRelQuest, TitleMeasuredOnTheReferenceDeviceStaysCentredNearItsStoredWidth) {
+    Listing l;
+    auto* title = l.Control<TRpLabel>("RpLabel5");
+    ASSERT_NE(title, nullptr);
+    title->AdjustBounds(); // what a caption change or a printing does
+    // The substitute face has the design face's metrics: the caption comes
+    // out within a few pixels of the 208 it was designed at, and stays
+    // centred in the band.
+    EXPECT_NEAR(title->Width(), 208, 4);
+    EXPECT_EQ(title->Left(), (1085 - title->Width()) / 2);
+    EXPECT_GE(title->Height(), 23);
+}
+
+TEST(RpReport, InitialPaperComesFromTheDefaultPrinterWhenKnown) {
+    SetRpDefaultPaperSource([] { return TRpPaperSize::Legal; });
+    TRpReport legal;
+    SetRpDefaultPaperSource([] { return TRpPaperSize::Custom; });
+    TRpReport custom;
+    SetRpDefaultPaperSource(nullptr);
+    EXPECT_EQ(legal.Page().PaperSize(), TRpPaperSize::Legal);
+    EXPECT_NEAR(static_cast<double>(legal.Page().Stored(TRpPage::iLength)), 3556, 1e-9);
+    EXPECT_NE(custom.Page().PaperSize(), TRpPaperSize::Custom);
+}
+
+} // namespace

@@ -12,6 +12,7 @@
 #include "tools/dbadmin/db_admin.h"
 
 #include "store/engine/dbengine.h"
+#include "store/engine/utf8_text.h"
 #include "tools/dbadmin/csv.h"
 
 #include <algorithm>
@@ -73,33 +74,6 @@ bool SameAscii(std::string_view a, std::string_view b) {
         if (std::tolower(static_cast<unsigned char>(a[i])) !=
             std::tolower(static_cast<unsigned char>(b[i])))
             return false;
-    return true;
-}
-
-size_t Utf8Length(std::string_view s) {
-    size_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
-bool ValidUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t n = c < 0x80             ? 1
-                   : (c & 0xE0) == 0xC0 ? 2
-                   : (c & 0xF0) == 0xE0 ? 3
-                   : (c & 0xF8) == 0xF0 ? 4
-                                        : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        if (n == 2 && c < 0xC2)
-            return false;
-        i += n;
-    }
     return true;
 }
 
@@ -407,10 +381,10 @@ int TAdmin::Load(const std::string& table, const std::string& file) {
             size_t field = r.Fields.size() == all || int(k) < autoField ? k : k + 1;
             const DbeFldDesc& f = shape.Fields[field];
             const std::string& v = r.Fields[k];
-            if (!ValidUtf8(v)) {
+            if (!IsValidUtf8(v)) {
                 bad(std::string("campo ") + f.szName + ": o texto não está em UTF-8");
-            } else if (f.iFldType == DBE_FLD_STRING && Utf8Length(v) > f.iUnits1) {
-                bad(std::string("campo ") + f.szName + ": " + std::to_string(Utf8Length(v)) +
+            } else if (f.iFldType == DBE_FLD_STRING && CountCharacters(v) > f.iUnits1) {
+                bad(std::string("campo ") + f.szName + ": " + std::to_string(CountCharacters(v)) +
                     " caracteres; o máximo é " + std::to_string(f.iUnits1));
             } else if (f.iFldType != DBE_FLD_STRING && !v.empty()) {
                 char* end = nullptr;

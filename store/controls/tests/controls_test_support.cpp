@@ -57,8 +57,9 @@ public:
             Entry<decltype(&DbeCloseDatabase)>("DbeCloseDatabase")(&db_);
         if (initialized_)
             Entry<decltype(&DbeExit)>("DbeExit")();
-        if (module_)
-            FreeLibrary(static_cast<HMODULE>(module_));
+        // The library stays loaded: the engine keeps its state for the life
+        // of the process, and unloading it would leave that state behind as
+        // a leak the sanitizer reports.
     }
     TEngineSetup(const TEngineSetup&) = delete;
     TEngineSetup& operator=(const TEngineSetup&) = delete;

@@ -146,3 +146,21 @@ TEST_F(DBComboBoxTest, TypingInAPhraseComboStartsAnEditThroughAutoEdit) {
     TFrases->Next(); // checks browse mode: writes back and posts
     EXPECT_EQ(FieldText(*TFrases, "Correta"), QStringLiteral("xz"));
 }
+
+TEST_F(DBComboBoxTest, AFailedWriteBackKeepsTheFocusAndShowsTheError) {
+    PrepareTables(0, {});
+    TDBComboBox* combo = MakeCombo(&DSNumeros, "Numero");
+    auto* other = new QLineEdit(Form.get());
+    other->move(0, 60);
+    OpenNumbers();
+    ShowForm();
+    ASSERT_TRUE(Focus(combo));
+    combo->lineEdit()->end(false);
+
+    QTest::keyClicks(combo, QStringLiteral("B"));
+    ASSERT_EQ(TNumeros->State(), dsEdit);
+    other->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([combo] { return combo->hasFocus(); }, 2000));
+    EXPECT_EQ(combo->lineEdit()->selectedText(), QStringLiteral("7B"));
+    EXPECT_EQ(Errors, QStringList{QStringLiteral("'7B' is not a valid integer value")});
+}

@@ -164,3 +164,19 @@ TEST_F(DBMemoTest, AFieldsFocusRequestGivesItsMemoTheFocus) {
     TPerguntas->FieldByName(QStringLiteral("Resp_B"))->FocusControl();
     EXPECT_TRUE(QTest::qWaitFor([third] { return third->hasFocus(); }, 2000));
 }
+
+TEST_F(DBMemoTest, AReadOnlyLinkKeepsTheMemoReadOnlyWhileTheTableEdits) {
+    PrepareTables(1, {});
+    TDBMemo* memo = MakeMemo("DBMemo1", "Questao", &DSPerguntas);
+    memo->SetReadOnly(true);
+    OpenQuestions();
+    ShowForm();
+    ASSERT_TRUE(Focus(memo));
+    TPerguntas->Edit();
+
+    EXPECT_TRUE(memo->isReadOnly());
+    QTest::keyClicks(memo, QStringLiteral("nada"));
+    EXPECT_EQ(memo->Text(), QStringLiteral("Questao 1"));
+    memo->SetReadOnly(false);
+    EXPECT_FALSE(memo->isReadOnly());
+}

@@ -147,6 +147,24 @@ TEST_F(DbAdminTest, BadCsvLoadsNothingAndNamesEveryBadLine) {
     EXPECT_TRUE(Contains(Run({"list"}).Out, "QUESTOES.DB\t0 registros"));
 }
 
+// Texts that are not UTF-8 are named by their line, whatever way they are
+// malformed: a stray byte, a cut sequence, an overlong form, a surrogate.
+class DbAdminNotUtf8Test : public DbAdminTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(DbAdminNotUtf8Test, TextThatIsNotUtf8LoadsNothing) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    fs::path f = Write("f.csv", std::string("Boa,Errada\n") + GetParam() + ",Errada\n");
+    TResult r = Run({"load", "FRASES.DB", f.string()});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "linha 2:")) << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "não está em UTF-8")) << r.Err;
+    EXPECT_TRUE(Contains(Run({"list"}).Out, "FRASES.DB\t0 registros"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, DbAdminNotUtf8Test,
+                         testing::Values("a\xff", "a\xc3", "\xe0\x80\xaf", "\xed\xa0\x80",
+                                         "\xf4\x90\x80\x80"));
+
 TEST_F(DbAdminTest, KeyClashDuringLoadRollsBackEveryRow) {
     ASSERT_EQ(0, Run({"create"}).Status);
     ASSERT_EQ(0, Run({"load", "QUESTOES.DB", Write("a.csv", "5,Q,a,b,c,A,N\n").string()}).Status);
