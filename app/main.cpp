@@ -2,10 +2,14 @@
 // main window first (it becomes the main form and opens the tables), then
 // the report host and the About box, then the message loop.
 #include "app/main_form.h"
+#include "platform/dispatch.h"
 #include "platform/ui/application.h"
+#include "report/fr_rel_quest.h"
+#include "store/table.h"
 
 #include <QPixmap>
 #include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -28,8 +32,16 @@ int main(int argc, char** argv) {
     Application->Initialize(argc, argv);
     Application->SetTitle(QStringLiteral("Radoziv iv Ivaduvorir de Jogos"));
     Application->CreateForm(Form1);
-    // FRRelQuest (the report host) and FSobre (the About box) are created
-    // here, hidden, once they are part of the program.
+    // The report host reads the listing's definition now; it is never shown
+    // itself. A definition that cannot be read is reported like any other
+    // start-up failure, and the program goes on without it.
+    std::unique_ptr<TFRRelQuest> relQuest;
+    Dispatch([&] { relQuest = std::make_unique<TFRRelQuest>(Form1->TPerguntas()); });
+    FRRelQuest = relQuest.get();
+    // FSobre (the About box) is created here, hidden, once it is part of the
+    // program.
     ScheduleScreenshot();
-    return Application->Run();
+    const int result = Application->Run();
+    FRRelQuest = nullptr;
+    return result;
 }

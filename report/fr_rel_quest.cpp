@@ -17,3 +17,5 @@ TFRRelQuest::TFRRelQuest(TDataSet* perguntas, const QString& definitionPath) {
 }
 
 TFRRelQuest::~TFRRelQuest() = default;
+
+TFRRelQuest* FRRelQuest = nullptr;

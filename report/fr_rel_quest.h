@@ -38,3 +38,7 @@ private:
     QString caption_ = QStringLiteral("Relação de Questões");
     std::unique_ptr<TRpReport> rpRelQuest_;
 };
+
+// The program's report host, created at start-up after the main window
+// (null until then and when its definition could not be read).
+extern TFRRelQuest* FRRelQuest;
