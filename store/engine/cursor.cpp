@@ -295,7 +295,9 @@ void TCursor::ReadRow(sqlite3_stmt* stmt, void* buf) {
             // Whatever another program wrote, hand out at most Size characters.
             if (!IsValidUtf8(value))
                 value = CutToCharacters(value, f.Size);
-            value = CutToCharacters(value, f.Size);
+            // No more bytes than characters allowed: nothing to cut.
+            if (value.size() > f.Size)
+                value = CutToCharacters(value, f.Size);
             if (value.empty())
                 continue;
             slot[0] = 0;
