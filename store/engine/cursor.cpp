@@ -26,6 +26,20 @@ namespace {
 constexpr uint32_t kBookMarkMagic = 0x4d424244; // "DBBM"
 constexpr double kOrderStep = 1024.0;
 constexpr int kBusyTimeoutMs = 5000;
+// Rows read ahead: the first fill after a jump is small (a form that shows
+// one record reads little more than it shows), each further fill doubles up
+// to the largest window.
+constexpr size_t kWindowFirst = 16;
+constexpr size_t kWindowMax = 256;
+
+// How many changes this process made to each table, by any cursor. A
+// cursor's window is good while the count is what it was at the fill.
+// Engine calls are serialised, so the map needs no lock; it lives as long
+// as the process, as the cursors that point into it may.
+uint64_t* ChangeCountOf(const std::string& path) {
+    static auto* counts = new std::map<std::string, uint64_t>;
+    return &(*counts)[path];
+}
 
 // Resets a statement when the scope ends, so no read lock stays behind.
 struct TResetter {
@@ -144,10 +158,16 @@ TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeSh
                 if (f.Type == DBE_FLD_AUTOINC)
                     maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
         }
+        winFirst_ = Prepare(select + asc + " LIMIT ?3");
+        winLast_ = Prepare(select + desc + " LIMIT ?3");
+        winAfter_ = Prepare(select + cmp(">") + asc + " LIMIT ?3");
+        winBefore_ = Prepare(select + cmp("<") + desc + " LIMIT ?3");
+        changeCount_ = ChangeCountOf(path_);
     } catch (...) {
         first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
         byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
         update_.reset(), delete_.reset(), maxAutoinc_.reset();
+        winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
         sqlite3_close_v2(db_);
         db_ = nullptr;
         throw;
@@ -160,6 +180,7 @@ TCursor::~TCursor() {
     first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
     byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
     update_.reset(), delete_.reset(), maxAutoinc_.reset();
+    winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
     sqlite3_close_v2(db_);
     locks_.Close();
 }
@@ -242,6 +263,11 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
         return false;
     if (rc != SQLITE_ROW)
         ThrowSqlite(rc, db_, path_);
+    ReadRow(stmt, buf);
+    return true;
+}
+
+void TCursor::ReadRow(sqlite3_stmt* stmt, void* buf) {
     rowid_ = sqlite3_column_int64(stmt, 0);
     key_.Type = sqlite3_column_type(stmt, 1);
     if (key_.Type == SQLITE_INTEGER)
@@ -253,7 +279,7 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
                          size_t(sqlite3_column_bytes(stmt, 1)));
     pos_ = EPos::On;
     if (!buf)
-        return true;
+        return;
     auto* bytes = static_cast<unsigned char*>(buf);
     InitRecord(buf);
     for (size_t i = 0; i < schema_.Fields.size(); ++i) {
@@ -269,7 +295,9 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
             // Whatever another program wrote, hand out at most Size characters.
             if (!IsValidUtf8(value))
                 value = CutToCharacters(value, f.Size);
-            value = CutToCharacters(value, f.Size);
+            // No more bytes than characters allowed: nothing to cut.
+            if (value.size() > f.Size)
+                value = CutToCharacters(value, f.Size);
             if (value.empty())
                 continue;
             slot[0] = 0;
@@ -281,7 +309,6 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
             std::memcpy(slot + 1, &v, sizeof v);
         }
     }
-    return true;
 }
 
 void TCursor::RefreshKey() {
@@ -322,41 +349,154 @@ void TCursor::FillProps(DbeRecProps* props) {
 }
 
 void TCursor::SetToBegin() {
+    DropWindow();
+    winSize_ = 0;
     pos_ = EPos::Begin;
     seq_ = 0;
     seqKnown_ = true;
 }
 
 void TCursor::SetToEnd() {
+    DropWindow();
+    winSize_ = 0;
     pos_ = EPos::End;
     seqKnown_ = false;
 }
+
+// ---- Read-ahead window ------------------------------------------------------
+
+bool TCursor::WindowValid() const {
+    return !winRows_.empty() && pos_ == EPos::On && winChange_ == *changeCount_ &&
+           winIndex_ < winRows_.size() && winRows_[winIndex_].Rowid == rowid_;
+}
+
+void TCursor::Changed() {
+    ++*changeCount_;
+    DropWindow();
+}
+
+void TCursor::StandOnWindowRow(size_t index, void* buf) {
+    winIndex_ = index;
+    const TWinRow& row = winRows_[index];
+    rowid_ = row.Rowid;
+    key_ = row.Key;
+    pos_ = EPos::On;
+    if (buf)
+        std::memcpy(buf, winData_.data() + index * schema_.RecordSize, schema_.RecordSize);
+}
+
+bool TCursor::StepInWindow(bool forward, void* buf) {
+    if (!WindowValid())
+        return false;
+    if (forward ? winIndex_ + 1 >= winRows_.size() : winIndex_ == 0)
+        return false;
+    StandOnWindowRow(forward ? winIndex_ + 1 : winIndex_ - 1, buf);
+    return true;
+}
+
+bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
+    // The statement runs once, so the read lock is taken and dropped once
+    // for the whole window, and all of its rows come from one state of the
+    // file.
+    DropWindow();
+    size_t want = winSize_ < kWindowFirst ? kWindowFirst : winSize_;
+    size_t recSize = schema_.RecordSize;
+    if (winData_.size() < want * recSize)
+        winData_.resize(want * recSize);
+    EPos pos = pos_;
+    TKey key = key_;
+    int64_t rowid = rowid_;
+    sqlite3_bind_int64(stmt, 3, int64_t(want));
+    {
+        TResetter reset{stmt};
+        for (size_t n = 0; n < want; ++n) {
+            int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_DONE)
+                break;
+            if (rc != SQLITE_ROW) {
+                DropWindow();
+                pos_ = pos, key_ = std::move(key), rowid_ = rowid;
+                ThrowSqlite(rc, db_, path_);
+            }
+            ReadRow(stmt, winData_.data() + n * recSize);
+            winRows_.push_back({key_, rowid_});
+        }
+    }
+    if (winRows_.empty()) {
+        pos_ = pos, key_ = std::move(key), rowid_ = rowid;
+        return false;
+    }
+    if (!forward) {
+        // Rows came in the order of travel; the window keeps them ascending.
+        size_t n = winRows_.size();
+        for (size_t i = 0, j = n - 1; i < j; ++i, --j) {
+            std::swap(winRows_[i], winRows_[j]);
+            std::swap_ranges(winData_.begin() + ptrdiff_t(i * recSize),
+                             winData_.begin() + ptrdiff_t((i + 1) * recSize),
+                             winData_.begin() + ptrdiff_t(j * recSize));
+        }
+    }
+    winChange_ = *changeCount_;
+    winSize_ = want * 2 > kWindowMax ? kWindowMax : want * 2;
+    StandOnWindowRow(forward ? 0 : winRows_.size() - 1, buf);
+    return true;
+}
+
+// ---- Steps --------------------------------------------------------------------
 
 void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props) {
     if (lock == dbeWRITELOCK)
         CheckWritable();
     EPos from = pos_;
+    // A step that locks the record reads it from the file, and so does
+    // every step inside a batch (the transaction is held already, a single
+    // lookup is cheap). Other steps are served from the window or refill it.
+    bool ahead = lock != dbeWRITELOCK && sqlite3_get_autocommit(db_) != 0;
     bool found = false;
-    if (forward) {
+    if (ahead && StepInWindow(forward, buf)) {
+        found = true;
+    } else {
+        // At the window's edge the walk goes on: read further ahead next
+        // time. Otherwise (a change, a jump) start small again.
+        bool edge = WindowValid();
+        if (!edge)
+            winSize_ = 0;
+        if (!ahead)
+            DropWindow();
+        if (from == EPos::On && !(edge && ahead))
+            RefreshKey();
+        sqlite3_stmt* stmt = nullptr;
         switch (from) {
         case EPos::Begin:
-            found = Fetch(first_.get(), buf);
+            stmt = forward ? (ahead ? winFirst_.get() : first_.get()) : nullptr;
             break;
         case EPos::End:
+            stmt = forward ? nullptr : (ahead ? winLast_.get() : last_.get());
             break;
         case EPos::On:
-            RefreshKey();
-            BindKey(after_.get(), key_, rowid_);
-            found = Fetch(after_.get(), buf);
+            stmt = forward ? (ahead ? winAfter_.get() : after_.get())
+                           : (ahead ? winBefore_.get() : before_.get());
+            BindKey(stmt, key_, rowid_);
             break;
         case EPos::Gap:
-            BindKey(atOrAfter_.get(), key_, rowid_);
-            found = Fetch(atOrAfter_.get(), buf);
+            // Forward from a gap includes the record at its place.
+            stmt = forward ? atOrAfter_.get() : before_.get();
+            BindKey(stmt, key_, rowid_);
+            DropWindow();
             break;
         }
+        if (stmt) {
+            if (ahead && from != EPos::Gap)
+                found = FillWindow(stmt, forward, buf);
+            else
+                found = Fetch(stmt, buf);
+        }
+    }
+    if (forward) {
         if (!found) {
             pos_ = EPos::End;
             seqKnown_ = false;
+            DropWindow();
             throw TEngineError(DBE_ERR_EOF);
         }
         if (from == EPos::Begin) {
@@ -366,27 +506,14 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
             ++seq_;
         }
     } else {
-        switch (from) {
-        case EPos::Begin:
-            break;
-        case EPos::End:
-            found = Fetch(last_.get(), buf);
-            seqKnown_ = false;
-            break;
-        case EPos::On:
-            RefreshKey();
-            [[fallthrough]];
-        case EPos::Gap:
-            BindKey(before_.get(), key_, rowid_);
-            found = Fetch(before_.get(), buf);
-            if (found && seqKnown_)
-                --seq_;
-            break;
-        }
         if (!found) {
             SetToBegin();
             throw TEngineError(DBE_ERR_BOF);
         }
+        if (from == EPos::End)
+            seqKnown_ = false;
+        else if (seqKnown_)
+            --seq_;
     }
     if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
         Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid_));
@@ -467,6 +594,8 @@ void TCursor::SetToBookMark(const void* bookmark) {
     std::memcpy(&rowid, bytes + 8, 8);
     if (magic != kBookMarkMagic)
         throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid bookmark"});
+    DropWindow();
+    winSize_ = 0;
     BindKey(byRowid_.get(), key_, rowid);
     seqKnown_ = false;
     if (Fetch(byRowid_.get(), nullptr))
@@ -491,6 +620,8 @@ void TCursor::SetToBookMark(const void* bookmark) {
 void TCursor::MakeGap() {
     if (pos_ != EPos::On)
         return;
+    DropWindow();
+    winSize_ = 0;
     RefreshKey();
     pos_ = EPos::Gap;
 }
@@ -627,6 +758,7 @@ void TCursor::BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) 
 }
 
 void TCursor::Renumber() {
+    Changed();
     Exec("UPDATE records SET dbe_order = r.n * 1024.0 FROM (SELECT rowid AS id, row_number()"
          " OVER (ORDER BY dbe_order, rowid) AS n FROM records) AS r WHERE records.rowid = r.id");
 }
@@ -691,6 +823,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
     CheckWritable();
     CheckBuffer(buf);
     YieldToReaders();
+    Changed();
     bool own = sqlite3_get_autocommit(db_) != 0;
     if (own)
         Exec("BEGIN IMMEDIATE");
@@ -763,6 +896,7 @@ void TCursor::Modify(const void* buf, bool freeLock) {
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
     YieldToReaders();
+    Changed();
     if (update_) {
         TResetter reset{update_.get()};
         BindRecord(update_.get(), buf, true);
@@ -793,6 +927,7 @@ void TCursor::Delete() {
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
     YieldToReaders();
+    Changed();
     RefreshKey();
     TResetter reset{delete_.get()};
     sqlite3_bind_int64(delete_.get(), 1, rowid_);
@@ -827,6 +962,7 @@ void TCursor::CommitBatch() {
     if (sqlite3_get_autocommit(db_))
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
     Exec("COMMIT");
+    Changed();
     seqKnown_ = false;
 }
 
@@ -834,6 +970,7 @@ void TCursor::RollbackBatch() {
     if (sqlite3_get_autocommit(db_))
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
     Exec("ROLLBACK");
+    Changed();
     seqKnown_ = false;
     if (pos_ == EPos::On)
         pos_ = EPos::Gap;

@@ -5,6 +5,13 @@
 // number follows the steps (+1, -1) and is counted afresh only after a jump.
 // A cursor holds no SQLite statement or transaction open between calls
 // (except inside a batch), so other processes can use the file at any time.
+//
+// Walking reads ahead: one statement execution fills a window of the
+// records that follow (or precede) the current one, and the steps after it
+// are served from memory. Every change made through this engine to the
+// table, by any cursor of the process, and every jump drops the window;
+// changes by other processes show at the next refill. Reads that lock a
+// record, and every change, always go to the file.
 #pragma once
 
 #include "store/engine/dbengine.h"
@@ -76,6 +83,18 @@ private:
     // Steps `stmt` (already bound); on a row takes the position from it and
     // fills `buf`. Always resets the statement.
     bool Fetch(sqlite3_stmt* stmt, void* buf);
+    // Takes the position from the row `stmt` stands on and fills `buf`.
+    void ReadRow(sqlite3_stmt* stmt, void* buf);
+    // Read-ahead: fills the window from `stmt` (bound, rows in the order of
+    // travel) and stands on its first row. False when there is none.
+    bool FillWindow(sqlite3_stmt* stmt, bool forward, void* buf);
+    // Steps within the window; false when the window cannot serve the step.
+    bool StepInWindow(bool forward, void* buf);
+    bool WindowValid() const;
+    void DropWindow() { winRows_.clear(); }
+    void StandOnWindowRow(size_t index, void* buf);
+    // Tells every cursor of this process on the table that it changed.
+    void Changed();
     void RefreshKey();
     void Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props);
     void FillProps(DbeRecProps* props);
@@ -108,4 +127,20 @@ private:
 
     TStmt first_, last_, after_, atOrAfter_, before_, byRowid_, count_, countBefore_;
     TStmt insert_, update_, delete_, maxAutoinc_;
+    TStmt winFirst_, winLast_, winAfter_, winBefore_;
+
+    // The read-ahead window, in ascending order: each row's position and
+    // its record in the buffer layout. Valid while the table's change
+    // count in this process is still winChange_ and the cursor stands on
+    // row winIndex_.
+    struct TWinRow {
+        TKey Key;
+        int64_t Rowid = 0;
+    };
+    std::vector<TWinRow> winRows_;
+    std::vector<unsigned char> winData_;
+    size_t winIndex_ = 0;
+    uint64_t winChange_ = 0;
+    uint64_t* changeCount_ = nullptr; // shared by the process's cursors on the table
+    size_t winSize_ = 0;              // rows asked for by the next fill; grows while walking
 };

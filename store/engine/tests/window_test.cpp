@@ -1,0 +1,159 @@
+// The cursor's read-ahead window must never hide this process's changes, and
+// must show another program's changes after a jump or a refill; locked reads
+// and changes always go to the file. Another program is stood in for by a
+// plain SQLite connection to the table file.
+#include "store/engine/tests/engine_test_support.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace {
+
+class WindowTest : public EngineTest {
+protected:
+    // Questions "q1".."qN" (Codigo 1..N), inserted in one batch.
+    hDbeCur Fill(int count) {
+        CreateQuestions();
+        hDbeCur cur = Open("QUESTOES.DB");
+        EXPECT_DBE(DBE_OK, DbeBeginBatch(cur));
+        for (int i = 1; i <= count; ++i)
+            EXPECT_EQ(i, InsertQuestion(cur, ("q" + std::to_string(i)).c_str()));
+        EXPECT_DBE(DBE_OK, DbeCommitBatch(cur));
+        EXPECT_DBE(DBE_OK, DbeSetToBegin(cur));
+        return cur;
+    }
+    // Runs `sql` on the table file from outside the engine.
+    void Outside(const std::string& sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open((data_ / "QUESTOES.DB").c_str(), &db));
+        sqlite3_busy_timeout(db, 5000);
+        char* error = nullptr;
+        int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+        std::string text = error ? error : "";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        ASSERT_EQ(SQLITE_OK, rc) << text;
+    }
+    std::string Next(hDbeCur cur, DbeRecProps* props = nullptr) {
+        TRec rec(cur);
+        DbeResult rc = DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), props);
+        return rc == DBE_OK ? rec.Get(qQuestao) : "code " + std::to_string(rc);
+    }
+};
+
+TEST_F(WindowTest, WalkAcrossManyWindowsKeepsOrderSequenceAndEndCodes) {
+    hDbeCur cur = Fill(700);
+    TRec rec(cur);
+    DbeRecProps props;
+    for (int i = 1; i <= 700; ++i) {
+        ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), &props));
+        ASSERT_EQ("q" + std::to_string(i), rec.Get(qQuestao));
+        ASSERT_EQ(uint32_t(i), props.iSeqNum);
+    }
+    EXPECT_DBE(DBE_ERR_EOF, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), &props));
+    for (int i = 700; i >= 1; --i) {
+        ASSERT_DBE(DBE_OK, DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), &props));
+        ASSERT_EQ("q" + std::to_string(i), rec.Get(qQuestao));
+        if (i == 350) // turning round inside a window
+            for (int back : {351, 350}) {
+                DbeResult rc = back == 351 ? DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), &props)
+                                           : DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), &props);
+                ASSERT_DBE(DBE_OK, rc);
+                ASSERT_EQ("q" + std::to_string(back), rec.Get(qQuestao));
+            }
+    }
+    EXPECT_DBE(DBE_ERR_BOF, DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), &props));
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), &props));
+    EXPECT_EQ(1u, props.iSeqNum);
+}
+
+TEST_F(WindowTest, ChangesBySecondCursorShowAtTheVeryNextStep) {
+    hDbeCur a = Fill(10);
+    hDbeCur b = Open("QUESTOES.DB");
+    EXPECT_EQ("q1", Next(a)); // a's window now holds the following records
+    TRec rec(b);
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(b, dbeNOLOCK, rec.Data(), nullptr));
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(b, dbeWRITELOCK, rec.Data(), nullptr));
+    ASSERT_DBE(DBE_OK, rec.Put(qQuestao, "changed"));
+    ASSERT_DBE(DBE_OK, DbeModifyRecord(b, rec.Data(), 1));
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(b, dbeNOLOCK, rec.Data(), nullptr));
+    ASSERT_DBE(DBE_OK, DbeDeleteRecord(b, rec.Data()));
+    DbeRecProps props;
+    EXPECT_EQ("changed", Next(a, &props));
+    EXPECT_EQ(2u, props.iSeqNum);
+    EXPECT_EQ("q4", Next(a)); // q3 is gone
+    ASSERT_DBE(DBE_OK, DbeSetToEnd(b));
+    EXPECT_EQ(11, InsertQuestion(b, "added"));
+    for (int i = 5; i <= 10; ++i)
+        EXPECT_EQ("q" + std::to_string(i), Next(a));
+    EXPECT_EQ("added", Next(a));
+    DbeCloseCursor(&b);
+}
+
+TEST_F(WindowTest, OwnChangesDropTheWindow) {
+    hDbeCur cur = Fill(5);
+    TRec rec(cur);
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeWRITELOCK, rec.Data(), nullptr));
+    ASSERT_DBE(DBE_OK, rec.Put(qQuestao, "first"));
+    ASSERT_DBE(DBE_OK, DbeModifyRecord(cur, rec.Data(), 1));
+    EXPECT_EQ("q2", Next(cur));
+    ASSERT_DBE(DBE_OK, DbeSetToEnd(cur));
+    EXPECT_EQ(6, InsertQuestion(cur, "q6"));
+    ASSERT_DBE(DBE_OK, DbeSetToBegin(cur));
+    EXPECT_EQ("first", Next(cur));
+    EXPECT_EQ((std::vector<std::string>{"first", "q2", "q3", "q4", "q5", "q6"}),
+              Walk(cur, qQuestao));
+}
+
+TEST_F(WindowTest, OtherProgramsChangeShowsAfterAJumpOrARefill) {
+    hDbeCur cur = Fill(300);
+    EXPECT_EQ("q1", Next(cur));
+    Outside("UPDATE records SET Questao = 'outside' WHERE Codigo IN (2, 250)");
+    // q2 may come from the window read before the change; q250 lies beyond
+    // it and is read by a later refill.
+    Next(cur);
+    for (int i = 3; i < 250; ++i)
+        ASSERT_EQ("q" + std::to_string(i), Next(cur));
+    EXPECT_EQ("outside", Next(cur));
+    ASSERT_DBE(DBE_OK, DbeSetToBegin(cur));
+    EXPECT_EQ("q1", Next(cur));
+    EXPECT_EQ("outside", Next(cur));
+}
+
+TEST_F(WindowTest, EditReadsTheStoredValuesNotTheWindow) {
+    hDbeCur cur = Fill(5);
+    EXPECT_EQ("q1", Next(cur));
+    Outside("UPDATE records SET Questao = 'outside' WHERE Codigo = 2");
+    TRec rec(cur);
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+    DbeRecProps props;
+    ASSERT_DBE(DBE_OK, DbeGetRecord(cur, dbeWRITELOCK, rec.Data(), &props));
+    EXPECT_EQ("outside", rec.Get(qQuestao));
+    EXPECT_TRUE(props.bLocked);
+    ASSERT_DBE(DBE_OK, DbeRelRecordLock(cur, 0));
+}
+
+TEST_F(WindowTest, RecordDeletedOutsideIsNeitherLockedNorChanged) {
+    hDbeCur cur = Fill(5);
+    EXPECT_EQ("q1", Next(cur));
+    Outside("DELETE FROM records WHERE Codigo IN (2, 3)");
+    TRec rec(cur);
+    // The window read with q1 still hands out q2; locking it must fail, and
+    // the step after it reads the file again.
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+    ASSERT_EQ("q2", rec.Get(qQuestao));
+    EXPECT_DBE(DBE_ERR_RECDELETED, DbeGetRecord(cur, dbeWRITELOCK, rec.Data(), nullptr));
+    EXPECT_EQ("q4", Next(cur));
+    ASSERT_DBE(DBE_OK, DbeSetToBegin(cur));
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+    Outside("DELETE FROM records WHERE Codigo = 4");
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+    ASSERT_EQ("q4", rec.Get(qQuestao)); // from the window, read before the delete
+    ASSERT_DBE(DBE_OK, rec.Put(qQuestao, "revived?"));
+    EXPECT_DBE(DBE_ERR_RECDELETED, DbeModifyRecord(cur, rec.Data(), 1));
+    ASSERT_DBE(DBE_OK, DbeSetToBegin(cur));
+    EXPECT_EQ((std::vector<std::string>{"q1", "q5"}), Walk(cur, qQuestao));
+}
+
+} // namespace
