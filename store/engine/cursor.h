@@ -93,6 +93,8 @@ private:
     bool WindowValid() const;
     void DropWindow() { winRows_.clear(); }
     void StandOnWindowRow(size_t index, void* buf);
+    // Copies a record buffer, only the bytes of each slot that carry meaning.
+    void CopyRecord(void* dest, const unsigned char* src) const;
     // Tells every cursor of this process on the table that it changed.
     void Changed();
     void RefreshKey();
