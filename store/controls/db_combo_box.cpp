@@ -59,7 +59,7 @@ void TDBComboBox::SetItems(const QStringList& items) {
 }
 
 bool TDBComboBox::CanFocus() const {
-    return isVisible() && isEnabled() && window()->isEnabled();
+    return editor_keys::CanTakeFocus(*this);
 }
 
 void TDBComboBox::SetFocus() {
@@ -180,8 +180,7 @@ void TDBComboBox::wheelEvent(QWheelEvent* event) {
 }
 
 void TDBComboBox::focusOutEvent(QFocusEvent* event) {
-    const bool leaving =
-        event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
+    const bool leaving = editor_keys::IsLeaving(*event);
     QComboBox::focusOutEvent(event);
     // A link whose table went away has nothing to write into.
     if (!leaving || !dataLink_.Active())

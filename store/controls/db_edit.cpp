@@ -62,7 +62,7 @@ void TDBEdit::SetMaxLength(int maxLength) {
 }
 
 bool TDBEdit::CanFocus() const {
-    return isVisible() && isEnabled() && window()->isEnabled();
+    return editor_keys::CanTakeFocus(*this);
 }
 
 void TDBEdit::SetFocus() {
@@ -194,10 +194,7 @@ void TDBEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void TDBEdit::focusOutEvent(QFocusEvent* event) {
-    // A context menu or another window taking the focus for a while is not
-    // leaving the editor.
-    const bool leaving =
-        event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
+    const bool leaving = editor_keys::IsLeaving(*event);
     QLineEdit::focusOutEvent(event);
     // A link whose table went away has nothing to write into.
     if (!leaving || !dataLink_.Active())

@@ -38,7 +38,7 @@ void TDBMemo::SetDataField(const QString& dataField) {
 }
 
 bool TDBMemo::CanFocus() const {
-    return isVisible() && isEnabled() && window()->isEnabled();
+    return editor_keys::CanTakeFocus(*this);
 }
 
 void TDBMemo::SetFocus() {
@@ -137,8 +137,7 @@ void TDBMemo::focusInEvent(QFocusEvent* event) {
 }
 
 void TDBMemo::focusOutEvent(QFocusEvent* event) {
-    const bool leaving =
-        event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason;
+    const bool leaving = editor_keys::IsLeaving(*event);
     QPlainTextEdit::focusOutEvent(event);
     // A link whose table went away has nothing to write into.
     if (!leaving || !dataLink_.Active())

@@ -7,8 +7,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QWidget>
 #include <QMenu>
 #include <QMimeData>
 
@@ -41,6 +43,14 @@ bool IsUndo(const QKeyEvent& event) {
 
 bool IsBackspaceOrDelete(const QKeyEvent& event) {
     return event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete;
+}
+
+bool CanTakeFocus(const QWidget& editor) {
+    return editor.isVisible() && editor.isEnabled() && editor.window()->isEnabled();
+}
+
+bool IsLeaving(const QFocusEvent& event) {
+    return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::ActiveWindowFocusReason;
 }
 
 bool CouldEdit(const TFieldDataLink& link) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class QFocusEvent;
 class QKeyEvent;
 class QMenu;
 class QWidget;
@@ -22,6 +23,13 @@ bool IsPaste(const QKeyEvent& event);
 bool IsCut(const QKeyEvent& event);
 bool IsUndo(const QKeyEvent& event);
 bool IsBackspaceOrDelete(const QKeyEvent& event);
+
+// Whether the editor can take the focus asked for by its link: shown and
+// enabled in an enabled window.
+bool CanTakeFocus(const QWidget& editor);
+// Whether losing the focus means leaving the editor: a context menu, the
+// drop-down list or another window taking the focus for a while does not.
+bool IsLeaving(const QFocusEvent& event);
 
 // Whether a request to change the text could be granted: the link is
 // editing, or its data source would start an edit on the first change.
