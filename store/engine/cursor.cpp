@@ -17,6 +17,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -30,7 +31,7 @@ constexpr int kBusyTimeoutMs = 5000;
 // one record reads little more than it shows), each further fill doubles up
 // to the largest window.
 constexpr size_t kWindowFirst = 16;
-constexpr size_t kWindowMax = 256;
+constexpr size_t kWindowMax = 1024;
 
 // How many changes this process made to each table, by any cursor. A
 // cursor's window is good while the count is what it was at the fill.
@@ -115,7 +116,10 @@ TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeSh
         std::string k = rowidOrder_   ? "rowid"
                         : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
                                       : "dbe_order";
-        std::string select = "SELECT rowid, " + k;
+        // The row id, the order value (unless it is the row id itself),
+        // then the fields.
+        std::string select = rowidOrder_ ? "SELECT rowid" : "SELECT rowid, " + k;
+        firstColumn_ = rowidOrder_ ? 1 : 2;
         for (const TFieldInfo& f : schema_.Fields)
             select += ", " + QuoteName(f.Name);
         select += " FROM records";
@@ -139,7 +143,8 @@ TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeSh
             int n = 0;
             for (size_t i = 0; i < schema_.Fields.size(); ++i) {
                 const TFieldInfo& f = schema_.Fields[i];
-                std::string param = "?" + std::to_string(i + 1);
+                std::string param = "?";
+                param += std::to_string(i + 1);
                 cols += (i ? ", " : "") + QuoteName(f.Name);
                 values += (i ? ", " : "") + param;
                 if (f.Type != DBE_FLD_AUTOINC)
@@ -267,48 +272,83 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
     return true;
 }
 
-void TCursor::ReadRow(sqlite3_stmt* stmt, void* buf) {
+void TCursor::ReadPosition(sqlite3_stmt* stmt) {
     rowid_ = sqlite3_column_int64(stmt, 0);
-    key_.Type = sqlite3_column_type(stmt, 1);
-    if (key_.Type == SQLITE_INTEGER)
-        key_.Int = sqlite3_column_int64(stmt, 1);
-    else if (key_.Type == SQLITE_FLOAT)
-        key_.Real = sqlite3_column_double(stmt, 1);
-    else if (key_.Type == SQLITE_TEXT)
-        key_.Text.assign(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)),
-                         size_t(sqlite3_column_bytes(stmt, 1)));
     pos_ = EPos::On;
+    if (rowidOrder_) {
+        // The order value is the row id itself.
+        key_.Type = SQLITE_INTEGER;
+        key_.Int = rowid_;
+        return;
+    }
+    sqlite3_value* value = sqlite3_column_value(stmt, 1);
+    key_.Type = sqlite3_value_type(value);
+    if (key_.Type == SQLITE_INTEGER)
+        key_.Int = sqlite3_value_int64(value);
+    else if (key_.Type == SQLITE_FLOAT)
+        key_.Real = sqlite3_value_double(value);
+    else if (key_.Type == SQLITE_TEXT)
+        key_.Text.assign(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                         size_t(sqlite3_value_bytes(value)));
+}
+
+size_t TCursor::ReadSlot(sqlite3_stmt* stmt, size_t field, unsigned char* slot) const {
+    // Only a slot's blank flag and its value bytes carry meaning: a blank
+    // slot is never read, a filled string is terminated. Leaving the rest
+    // of the (several-KB) buffer alone keeps a record read cheap.
+    //
+    // Connections are opened without their own mutex (the engine serialises
+    // every call), so a column's value may be read through the value calls:
+    // one lookup of the column instead of one per question asked of it.
+    const TFieldInfo& f = schema_.Fields[field];
+    sqlite3_value* value = sqlite3_column_value(stmt, firstColumn_ + int(field));
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return BlankSlot(f, slot);
+    if (f.Type != DBE_FLD_STRING) {
+        int64_t v = sqlite3_value_int64(value);
+        slot[0] = 0;
+        std::memcpy(slot + 1, &v, sizeof v);
+        return 1 + sizeof v;
+    }
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (!text)
+        throw TEngineError(DBE_ERR_NOMEMORY, {"Table: " + path_});
+    std::string_view view(text, size_t(sqlite3_value_bytes(value)));
+    // Whatever another program wrote, hand out at most Size characters
+    // (when there are no more bytes than characters allowed, nothing to cut).
+    if (view.size() > f.Size || !IsValidUtf8(view))
+        view = CutToCharacters(view, f.Size);
+    if (view.empty())
+        return BlankSlot(f, slot);
+    slot[0] = 0;
+    std::memcpy(slot + 1, view.data(), view.size());
+    slot[1 + view.size()] = 0;
+    return view.size() + 2;
+}
+
+size_t TCursor::BlankSlot(const TFieldInfo& f, unsigned char* slot) {
+    size_t length = f.Type == DBE_FLD_STRING ? 1 : sizeof(int64_t);
+    slot[0] = 1;
+    std::memset(slot + 1, 0, length);
+    return 1 + length;
+}
+
+void TCursor::WriteHeader(unsigned char* record) const {
+    std::memset(record, 0, kRecordHeader);
+    uint32_t magic = kRecordMagic;
+    uint16_t count = uint16_t(schema_.Fields.size());
+    std::memcpy(record, &magic, 4);
+    std::memcpy(record + 4, &count, 2);
+}
+
+void TCursor::ReadRow(sqlite3_stmt* stmt, void* buf) {
+    ReadPosition(stmt);
     if (!buf)
         return;
-    auto* bytes = static_cast<unsigned char*>(buf);
-    InitRecord(buf);
-    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
-        const TFieldInfo& f = schema_.Fields[i];
-        int col = int(i) + 2;
-        unsigned char* slot = bytes + f.Offset;
-        int type = sqlite3_column_type(stmt, col);
-        if (type == SQLITE_NULL)
-            continue;
-        if (f.Type == DBE_FLD_STRING) {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-            std::string_view value(text ? text : "", size_t(sqlite3_column_bytes(stmt, col)));
-            // Whatever another program wrote, hand out at most Size characters.
-            if (!IsValidUtf8(value))
-                value = CutToCharacters(value, f.Size);
-            // No more bytes than characters allowed: nothing to cut.
-            if (value.size() > f.Size)
-                value = CutToCharacters(value, f.Size);
-            if (value.empty())
-                continue;
-            slot[0] = 0;
-            std::memcpy(slot + 1, value.data(), value.size());
-            slot[1 + value.size()] = 0;
-        } else {
-            int64_t v = sqlite3_column_int64(stmt, col);
-            slot[0] = 0;
-            std::memcpy(slot + 1, &v, sizeof v);
-        }
-    }
+    auto* record = static_cast<unsigned char*>(buf);
+    WriteHeader(record);
+    for (size_t i = 0; i < schema_.Fields.size(); ++i)
+        ReadSlot(stmt, i, record + schema_.Fields[i].Offset);
 }
 
 void TCursor::RefreshKey() {
@@ -375,31 +415,26 @@ void TCursor::Changed() {
     DropWindow();
 }
 
+void TCursor::DropWindow() {
+    winRows_.clear();
+    winSlots_.clear();
+    winUsed_ = 0;
+}
+
 void TCursor::StandOnWindowRow(size_t index, void* buf) {
     winIndex_ = index;
     const TWinRow& row = winRows_[index];
     rowid_ = row.Rowid;
     key_ = row.Key;
     pos_ = EPos::On;
-    if (buf)
-        CopyRecord(buf, winData_.data() + index * schema_.RecordSize);
-}
-
-void TCursor::CopyRecord(void* dest, const unsigned char* src) const {
-    // A buffer is several KB of mostly unused string room; copying only the
-    // meaningful bytes of each slot keeps a step cheap.
-    auto* out = static_cast<unsigned char*>(dest);
-    std::memcpy(out, src, kRecordHeader);
+    if (!buf)
+        return;
+    auto* record = static_cast<unsigned char*>(buf);
+    WriteHeader(record);
+    const TWinSlot* slot = winSlots_.data() + row.FirstSlot;
     for (const TFieldInfo& f : schema_.Fields) {
-        const unsigned char* slot = src + f.Offset;
-        size_t used = 1;
-        if (f.Type != DBE_FLD_STRING)
-            used += 8;
-        else if (slot[0] != 0)
-            used += 1;
-        else
-            used += strnlen(reinterpret_cast<const char*>(slot + 1), f.Len - 1) + 1;
-        std::memcpy(out + f.Offset, slot, used);
+        std::memcpy(record + f.Offset, winBytes_.data() + slot->Offset, slot->Length);
+        ++slot;
     }
 }
 
@@ -418,13 +453,12 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
     // file.
     DropWindow();
     size_t want = winSize_ < kWindowFirst ? kWindowFirst : winSize_;
-    size_t recSize = schema_.RecordSize;
-    if (winData_.size() < want * recSize)
-        winData_.resize(want * recSize);
     EPos pos = pos_;
     TKey key = key_;
     int64_t rowid = rowid_;
     sqlite3_bind_int64(stmt, 3, int64_t(want));
+    winRows_.reserve(want);
+    winSlots_.reserve(want * schema_.Fields.size());
     {
         TResetter reset{stmt};
         for (size_t n = 0; n < want; ++n) {
@@ -436,8 +470,21 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
                 pos_ = pos, key_ = std::move(key), rowid_ = rowid;
                 ThrowSqlite(rc, db_, path_);
             }
-            ReadRow(stmt, winData_.data() + n * recSize);
-            winRows_.push_back({key_, rowid_});
+            // The window keeps each slot's meaningful bytes, packed: a few
+            // hundred rows take a few tens of KB instead of whole record
+            // buffers, and a step copies each slot with one move.
+            ReadPosition(stmt);
+            winRows_.push_back({key_, rowid_, winSlots_.size()});
+            // Room for the largest row; the bytes grow, and are kept, as
+            // the window needs them.
+            size_t largest = schema_.RecordSize - kRecordHeader;
+            if (winBytes_.size() < winUsed_ + largest)
+                winBytes_.resize(std::max(2 * winBytes_.size(), winUsed_ + largest));
+            for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+                size_t length = ReadSlot(stmt, i, winBytes_.data() + winUsed_);
+                winSlots_.push_back({uint32_t(winUsed_), uint32_t(length)});
+                winUsed_ += length;
+            }
         }
     }
     if (winRows_.empty()) {
@@ -446,13 +493,7 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
     }
     if (!forward) {
         // Rows came in the order of travel; the window keeps them ascending.
-        size_t n = winRows_.size();
-        for (size_t i = 0, j = n - 1; i < j; ++i, --j) {
-            std::swap(winRows_[i], winRows_[j]);
-            std::swap_ranges(winData_.begin() + ptrdiff_t(i * recSize),
-                             winData_.begin() + ptrdiff_t((i + 1) * recSize),
-                             winData_.begin() + ptrdiff_t(j * recSize));
-        }
+        std::reverse(winRows_.begin(), winRows_.end());
     }
     winChange_ = *changeCount_;
     winSize_ = want * 2 > kWindowMax ? kWindowMax : want * 2;
@@ -656,21 +697,10 @@ uint32_t TCursor::Count() {
 // ---- Record buffers ---------------------------------------------------------
 
 void TCursor::InitRecord(void* buf) const {
-    // Only the header and each slot's blank flag and first value byte carry
-    // meaning: a blank slot is never read, a filled one is terminated. Not
-    // clearing the rest keeps every record read from costing a clear of the
-    // whole (several-KB) buffer.
-    auto* bytes = static_cast<unsigned char*>(buf);
-    std::memset(bytes, 0, kRecordHeader);
-    uint32_t magic = kRecordMagic;
-    uint16_t count = uint16_t(schema_.Fields.size());
-    std::memcpy(bytes, &magic, 4);
-    std::memcpy(bytes + 4, &count, 2);
-    for (const TFieldInfo& f : schema_.Fields) {
-        unsigned char* slot = bytes + f.Offset;
-        slot[0] = 1;
-        std::memset(slot + 1, 0, f.Type == DBE_FLD_STRING ? 1 : 8);
-    }
+    auto* record = static_cast<unsigned char*>(buf);
+    WriteHeader(record);
+    for (const TFieldInfo& f : schema_.Fields)
+        BlankSlot(f, record + f.Offset);
 }
 
 void TCursor::CheckBuffer(const void* buf) const {

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -85,16 +86,22 @@ private:
     bool Fetch(sqlite3_stmt* stmt, void* buf);
     // Takes the position from the row `stmt` stands on and fills `buf`.
     void ReadRow(sqlite3_stmt* stmt, void* buf);
+    void ReadPosition(sqlite3_stmt* stmt);
+    // Writes the meaningful bytes of field `field` (0-based) of the row
+    // `stmt` stands on to `slot`: the blank flag, then the number or the
+    // terminated text (valid UTF-8, cut to the field's size). Returns how
+    // many bytes it wrote.
+    size_t ReadSlot(sqlite3_stmt* stmt, size_t field, unsigned char* slot) const;
+    static size_t BlankSlot(const TFieldInfo& f, unsigned char* slot);
+    void WriteHeader(unsigned char* record) const;
     // Read-ahead: fills the window from `stmt` (bound, rows in the order of
     // travel) and stands on its first row. False when there is none.
     bool FillWindow(sqlite3_stmt* stmt, bool forward, void* buf);
     // Steps within the window; false when the window cannot serve the step.
     bool StepInWindow(bool forward, void* buf);
     bool WindowValid() const;
-    void DropWindow() { winRows_.clear(); }
+    void DropWindow();
     void StandOnWindowRow(size_t index, void* buf);
-    // Copies a record buffer, only the bytes of each slot that carry meaning.
-    void CopyRecord(void* dest, const unsigned char* src) const;
     // Tells every cursor of this process on the table that it changed.
     void Changed();
     void RefreshKey();
@@ -118,6 +125,7 @@ private:
     TTableSchema schema_;
     uint16_t orderField_ = 0; // field the cursor orders by, 0 = row id / stored order
     bool rowidOrder_ = false;
+    int firstColumn_ = 2; // column of the first field in the cursor's queries
     sqlite3* db_ = nullptr;
     TRecordLocks locks_;
 
@@ -132,15 +140,23 @@ private:
     TStmt winFirst_, winLast_, winAfter_, winBefore_;
 
     // The read-ahead window, in ascending order: each row's position and
-    // its record in the buffer layout. Valid while the table's change
-    // count in this process is still winChange_ and the cursor stands on
-    // row winIndex_.
+    // where its slots start in winSlots_ (one per field, in field order,
+    // each the slot's meaningful bytes in winBytes_). Valid while the
+    // table's change count in this process is still winChange_ and the
+    // cursor stands on row winIndex_.
     struct TWinRow {
         TKey Key;
         int64_t Rowid = 0;
+        size_t FirstSlot = 0;
+    };
+    struct TWinSlot {
+        uint32_t Offset = 0;
+        uint32_t Length = 0;
     };
     std::vector<TWinRow> winRows_;
-    std::vector<unsigned char> winData_;
+    std::vector<TWinSlot> winSlots_;
+    std::vector<unsigned char> winBytes_;
+    size_t winUsed_ = 0; // bytes of winBytes_ in use
     size_t winIndex_ = 0;
     uint64_t winChange_ = 0;
     uint64_t* changeCount_ = nullptr; // shared by the process's cursors on the table

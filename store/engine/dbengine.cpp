@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -44,16 +45,19 @@ struct DbeSessionRec {
 namespace {
 
 struct TEngine {
-    std::recursive_mutex Mutex;
+    std::mutex Mutex; // no entry calls another, so the lock is never taken twice
     bool Initialised = false;
     std::string ConfigFile;
     std::unique_ptr<DbeSessionRec> Session;
-    std::set<hDbeCur> Cursors;
+    std::unordered_set<hDbeCur> Cursors;
+    hDbeCur LastCursor = nullptr; // the live cursor most recently used
 };
 
+// Made when the library loads; lives as long as the process.
+TEngine* const TheEngine = new TEngine;
+
 TEngine& Engine() {
-    static TEngine* engine = new TEngine; // lives as long as the process
-    return *engine;
+    return *TheEngine;
 }
 
 void Record(DbeResult code, std::vector<std::string> context) {
@@ -67,12 +71,14 @@ void Record(DbeResult code, std::vector<std::string> context) {
 // Runs `body` under the engine lock with the failure bookkeeping.
 template <class F> DbeResult Guard(bool needInit, F&& body) {
     TEngine& e = Engine();
-    std::lock_guard<std::recursive_mutex> lock(e.Mutex);
+    std::lock_guard<std::mutex> lock(e.Mutex);
     if (needInit && !e.Initialised)
         return DBE_ERR_NOTINITIALIZED;
     try {
         body();
-        Record(DBE_OK, {});
+        // A walk makes many successful calls in a row: nothing to change then.
+        if (e.Session && (e.Session->LastCode != DBE_OK || !e.Session->LastContext.empty()))
+            Record(DBE_OK, {});
         return DBE_OK;
     } catch (const TEngineError& error) {
         Record(error.Code(), error.Context());
@@ -93,8 +99,13 @@ template <class F> DbeResult Guard(bool needInit, F&& body) {
 }
 
 TCursor& CursorOf(hDbeCur hCur) {
-    if (!hCur || !Engine().Cursors.count(hCur))
+    TEngine& e = Engine();
+    // A walk asks for the same cursor call after call.
+    if (hCur && hCur == e.LastCursor)
+        return *hCur->Cursor;
+    if (!hCur || !e.Cursors.count(hCur))
         throw TEngineError(DBE_ERR_INVALIDHNDL, {"Invalid cursor handle"});
+    e.LastCursor = hCur;
     return *hCur->Cursor;
 }
 
@@ -153,6 +164,8 @@ fs::path TableFile(const DbeDatabaseRec& db, const std::string& name) {
 void CloseCursorRec(hDbeCur hCur) {
     TEngine& e = Engine();
     e.Cursors.erase(hCur);
+    if (e.LastCursor == hCur)
+        e.LastCursor = nullptr;
     if (hCur->Database)
         hCur->Database->Cursors.erase(hCur);
     delete hCur;
@@ -171,7 +184,7 @@ extern "C" {
 
 DbeResult DbeInitFn(uint16_t iVersion, const DbeEnv* pEnv) {
     TEngine& e = Engine();
-    std::lock_guard<std::recursive_mutex> lock(e.Mutex);
+    std::lock_guard<std::mutex> lock(e.Mutex);
     if (e.Initialised)
         return DBE_ERR_ALREADYINIT;
     if (iVersion != DBE_INTERFACE_VERSION)
@@ -503,7 +516,7 @@ DbeResult DbeGetErrorString(DbeResult rslt, char* szMsg) {
 
 DbeResult DbeGetLastError(DbeResult* pCode) {
     TEngine& e = Engine();
-    std::lock_guard<std::recursive_mutex> lock(e.Mutex);
+    std::lock_guard<std::mutex> lock(e.Mutex);
     if (!pCode)
         return DBE_ERR_INVALIDPARAM;
     *pCode = e.Session ? e.Session->LastCode : DBE_OK;
@@ -512,7 +525,7 @@ DbeResult DbeGetLastError(DbeResult* pCode) {
 
 DbeResult DbeGetErrorContext(uint16_t iEntry, char* szLine) {
     TEngine& e = Engine();
-    std::lock_guard<std::recursive_mutex> lock(e.Mutex);
+    std::lock_guard<std::mutex> lock(e.Mutex);
     if (!szLine)
         return DBE_ERR_INVALIDPARAM;
     szLine[0] = 0;

@@ -1,6 +1,10 @@
 // UTF-8 validation and cutting by characters.
 #include "store/engine/utf8_text.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 // Length of the sequence starting at text[i], or 0 when it is malformed.
@@ -36,7 +40,35 @@ size_t SequenceLength(std::string_view text, size_t i) {
 } // namespace
 
 bool IsValidUtf8(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
+    // Most stored text is plain ASCII with a few accents: runs of ASCII are
+    // skipped eight bytes at a time, straight to the first byte that is not.
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    const size_t size = text.size();
+    size_t i = 0;
+    while (i < size) {
+        if (size - i >= 8) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, sizeof word);
+            if ((word & kHighBits) == 0) {
+                i += 8;
+                continue;
+            }
+            // On to the lowest-addressed byte with its high bit set.
+            static_assert(std::endian::native == std::endian::little);
+            i += size_t(std::countr_zero(word & kHighBits)) / 8;
+        } else if (size >= 8) {
+            // The last bytes: one look at the final eight, less those
+            // checked already.
+            uint64_t word;
+            std::memcpy(&word, text.data() + size - 8, sizeof word);
+            uint64_t high = (word & kHighBits) & (~0ull << (8 * (i - (size - 8))));
+            if (high == 0)
+                return true;
+            i = size - 8 + size_t(std::countr_zero(high)) / 8;
+        } else if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         size_t n = SequenceLength(text, i);
         if (n == 0)
             return false;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -93,8 +94,48 @@ INSTANTIATE_TEST_SUITE_P(Cases, Utf8Validity,
                                            TUtf8Case{"Overlong", "\xc0\xaf", false},
                                            TUtf8Case{"Surrogate", "\xed\xa0\x80", false},
                                            TUtf8Case{"Latin1", "a\xe7\xe3o", false},
-                                           TUtf8Case{"BeyondUnicode", "\xf4\x90\x80\x80", false}),
+                                           TUtf8Case{"BeyondUnicode", "\xf4\x90\x80\x80", false},
+                                           // Runs of ASCII longer than a machine word,
+                                           // with the fault before, inside and after them.
+                                           TUtf8Case{"LongAsciiThenAccent",
+                                                     "Qual a resposta certa? \xc3\xa9 esta", true},
+                                           TUtf8Case{"BadByteInsideFirstWord",
+                                                     "abc\xff" "defghijklmnop", false},
+                                           TUtf8Case{"BadByteAfterLongAscii",
+                                                     "abcdefghijklmnopq\xff", false},
+                                           TUtf8Case{"TruncatedAfterLongAscii",
+                                                     "abcdefghijklmno\xc3", false},
+                                           TUtf8Case{"BadByteBetweenAccents",
+                                                     "\xc3\xa7" "abcdefghij\x80klmnop\xc3\xa3",
+                                                     false},
+                                           TUtf8Case{"AccentInLastBytes", "abcdefghij\xc3\xa7",
+                                                     true},
+                                           TUtf8Case{"StrayContinuationInLastBytes",
+                                                     "abcdefgh\xc3\xa7\xa7", false}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// The word-at-a-time check against the plain decoder that cutting uses: a
+// text is valid exactly when cutting it to its length keeps all of it.
+TEST(Utf8Validity, AgreesWithThePlainDecoderOnMixedText) {
+    const unsigned char pieces[] = {'a',  ' ',  '?',  0xc3, 0xa7, 0x80, 0xe2, 0x82,
+                                    0xac, 0xf0, 0x9f, 0x98, 0xff, 0xed, 0xa0, 0xc0};
+    std::mt19937 random(20261208);
+    int valid = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        size_t length = random() % 41;
+        while (text.size() < length) {
+            if (random() % 3 == 0)
+                text += "\xc3\xa3"; // a whole character now and then
+            else
+                text += char(pieces[random() % sizeof pieces]);
+        }
+        bool expected = CutToCharacters(text, text.size()).size() == text.size();
+        valid += expected;
+        ASSERT_EQ(expected, IsValidUtf8(text)) << ::testing::PrintToString(text);
+    }
+    EXPECT_GT(valid, 100); // the mix holds valid texts as well as broken ones
+}
 
 TEST(Utf8Cut, NeverSplitsACharacter) {
     EXPECT_EQ("a\xc3\xa7", CutToCharacters("a\xc3\xa7\xc3\xa3o", 2));
