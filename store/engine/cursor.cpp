@@ -33,6 +33,26 @@ constexpr int kBusyTimeoutMs = 5000;
 constexpr size_t kWindowFirst = 16;
 constexpr size_t kWindowMax = 1024;
 
+// Copies the few bytes of one field value. Values are short (a few tens
+// of bytes), where a call to the library's copy costs more than the copy:
+// whole words, then one last word that may overlap the one before.
+inline void CopyValue(void* dest, const void* src, size_t n) {
+    auto* d = static_cast<unsigned char*>(dest);
+    auto* s = static_cast<const unsigned char*>(src);
+    if (n < 8) {
+        for (size_t i = 0; i < n; ++i)
+            d[i] = s[i];
+        return;
+    }
+    uint64_t word;
+    for (size_t i = 0; i + 8 < n; i += 8) {
+        std::memcpy(&word, s + i, sizeof word);
+        std::memcpy(d + i, &word, sizeof word);
+    }
+    std::memcpy(&word, s + n - 8, sizeof word);
+    std::memcpy(d + n - 8, &word, sizeof word);
+}
+
 // How many changes this process made to each table, by any cursor. A
 // cursor's window is good while the count is what it was at the fill.
 // Engine calls are serialised, so the map needs no lock; it lives as long
@@ -302,17 +322,21 @@ size_t TCursor::ReadSlot(sqlite3_stmt* stmt, size_t field, unsigned char* slot) 
     // one lookup of the column instead of one per question asked of it.
     const TFieldInfo& f = schema_.Fields[field];
     sqlite3_value* value = sqlite3_column_value(stmt, firstColumn_ + int(field));
-    if (sqlite3_value_type(value) == SQLITE_NULL)
-        return BlankSlot(f, slot);
     if (f.Type != DBE_FLD_STRING) {
+        if (sqlite3_value_type(value) == SQLITE_NULL)
+            return BlankSlot(f, slot);
         int64_t v = sqlite3_value_int64(value);
         slot[0] = 0;
         std::memcpy(slot + 1, &v, sizeof v);
         return 1 + sizeof v;
     }
+    // No text is a blank value, or a conversion that ran out of memory.
     const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    if (!text)
+    if (!text) {
+        if (sqlite3_value_type(value) == SQLITE_NULL)
+            return BlankSlot(f, slot);
         throw TEngineError(DBE_ERR_NOMEMORY, {"Table: " + path_});
+    }
     std::string_view view(text, size_t(sqlite3_value_bytes(value)));
     // Whatever another program wrote, hand out at most Size characters
     // (when there are no more bytes than characters allowed, nothing to cut).
@@ -321,7 +345,7 @@ size_t TCursor::ReadSlot(sqlite3_stmt* stmt, size_t field, unsigned char* slot) 
     if (view.empty())
         return BlankSlot(f, slot);
     slot[0] = 0;
-    std::memcpy(slot + 1, view.data(), view.size());
+    CopyValue(slot + 1, view.data(), view.size());
     slot[1 + view.size()] = 0;
     return view.size() + 2;
 }
@@ -433,7 +457,7 @@ void TCursor::StandOnWindowRow(size_t index, void* buf) {
     WriteHeader(record);
     const TWinSlot* slot = winSlots_.data() + row.FirstSlot;
     for (const TFieldInfo& f : schema_.Fields) {
-        std::memcpy(record + f.Offset, winBytes_.data() + slot->Offset, slot->Length);
+        CopyValue(record + f.Offset, winBytes_.data() + slot->Offset, slot->Length);
         ++slot;
     }
 }
@@ -731,7 +755,7 @@ void TCursor::GetField(uint16_t field, const void* buf, void* dest, size_t cbDes
         size_t len = isBlank ? 0 : strnlen(text, f.Len - 1);
         if (cbDest < len + 1)
             throw TEngineError(DBE_ERR_BUFTOOSMALL, {"Field: " + f.Name});
-        std::memcpy(dest, text, len);
+        CopyValue(dest, text, len);
         static_cast<char*>(dest)[len] = 0;
         return;
     }

@@ -39,12 +39,11 @@ size_t SequenceLength(std::string_view text, size_t i) {
 
 } // namespace
 
-bool IsValidUtf8(std::string_view text) {
+bool utf8_detail::IsValidFrom(std::string_view text, size_t i) {
     // Most stored text is plain ASCII with a few accents: runs of ASCII are
     // skipped eight bytes at a time, straight to the first byte that is not.
     constexpr uint64_t kHighBits = 0x8080808080808080ull;
     const size_t size = text.size();
-    size_t i = 0;
     while (i < size) {
         if (size - i >= 8) {
             uint64_t word;
