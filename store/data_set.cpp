@@ -74,9 +74,16 @@ void TDataSet::RemoveDataSource(TDataSource* dataSource) {
 void TDataSet::DataEvent(TDataEvent event, TField* field, int distance) {
     if (event == deFieldChange)
         modified_ = true;
+    if (dataSources_.empty())
+        return;
     // A copy: a handler may detach a data source while the event travels.
     for (TDataSource* dataSource : std::vector<TDataSource*>(dataSources_))
         dataSource->DataEvent(event, field, distance);
+}
+
+QString TDataSet::GetFieldText(const TField* field) const {
+    const QVariant data = GetFieldData(field);
+    return data.isValid() ? data.toString() : QString();
 }
 
 void TDataSet::SetState(TDataSetState state) {

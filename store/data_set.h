@@ -137,6 +137,9 @@ protected:
     virtual int GetRecordCount() const { return -1; }
     // A field's value in the current record; invalid when blank.
     virtual QVariant GetFieldData(const TField* field) const = 0;
+    // The same value as text, empty when blank: what every shown field
+    // asks, made without a variant in between where the data set can.
+    virtual QString GetFieldText(const TField* field) const;
     virtual void SetFieldData(TField* field, const QVariant& value) = 0;
 
     bool HasRecord() const { return windowCount_ > 0; }

@@ -221,27 +221,42 @@ int TEngineDataSet::GetRecordCount() const {
     return -1;
 }
 
-QVariant TEngineDataSet::GetFieldData(const TField* field) const {
+const DbeFldDesc* TEngineDataSet::ReadField(const TField* field, bool* blank) const {
     const int column = field->FieldNo() - 1;
     if (column < 0 || column >= static_cast<int>(fieldDescs_.size()))
-        return {};
+        return nullptr;
     const DbeFldDesc& desc = fieldDescs_[column];
     const qsizetype needed = qsizetype(desc.iLen) + 1;
     if (fieldBuffer_.size() < needed)
         fieldBuffer_.resize(needed);
-    int16_t blank = 0;
+    int16_t isBlank = 0;
     Check(DBSession()->Api().GetField(handle_, desc.iFldNum, ActiveBuffer().Data.constData(),
                                       fieldBuffer_.data(), static_cast<size_t>(fieldBuffer_.size()),
-                                      &blank));
-    if (blank)
-        return {};
-    if (desc.iFldType == DBE_FLD_STRING) {
+                                      &isBlank));
+    *blank = isBlank != 0;
+    if (desc.iFldType == DBE_FLD_STRING)
         fieldBuffer_[fieldBuffer_.size() - 1] = '\0';
+    return &desc;
+}
+
+QVariant TEngineDataSet::GetFieldData(const TField* field) const {
+    bool blank = false;
+    const DbeFldDesc* desc = ReadField(field, &blank);
+    if (!desc || blank)
+        return {};
+    if (desc->iFldType == DBE_FLD_STRING)
         return QString::fromUtf8(fieldBuffer_.constData());
-    }
     int32_t value = 0;
     std::memcpy(&value, fieldBuffer_.constData(), sizeof value);
     return QVariant(static_cast<int>(value));
+}
+
+QString TEngineDataSet::GetFieldText(const TField* field) const {
+    bool blank = false;
+    const DbeFldDesc* desc = ReadField(field, &blank);
+    if (!desc || desc->iFldType != DBE_FLD_STRING)
+        return TDataSet::GetFieldText(field);
+    return blank ? QString() : QString::fromUtf8(fieldBuffer_.constData());
 }
 
 void TEngineDataSet::SetFieldData(TField* field, const QVariant& value) {

@@ -41,10 +41,14 @@ protected:
     void InternalDelete() override;
     int GetRecordCount() const override;
     QVariant GetFieldData(const TField* field) const override;
+    QString GetFieldText(const TField* field) const override;
     void SetFieldData(TField* field, const QVariant& value) override;
 
 private:
     void BindFields();
+    // Reads field `field` of the active record into fieldBuffer_; null
+    // when the field is not bound, or its description when it was read.
+    const DbeFldDesc* ReadField(const TField* field, bool* blank) const;
     void ReleaseLock();
 
     hDbeCur handle_ = nullptr;

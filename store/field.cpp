@@ -68,10 +68,16 @@ bool TField::CanModify() const {
     return !readOnly_ && fieldNo_ > 0 && dataSet_ && dataSet_->CanModify();
 }
 
+bool TField::HasValue() const {
+    return dataSet_ && fieldNo_ > 0 && dataSet_->HasRecord();
+}
+
 QVariant TField::GetData() const {
-    if (!dataSet_ || fieldNo_ <= 0 || !dataSet_->HasRecord())
-        return {};
-    return dataSet_->GetFieldData(this);
+    return HasValue() ? dataSet_->GetFieldData(this) : QVariant();
+}
+
+QString TField::GetDataText() const {
+    return HasValue() ? dataSet_->GetFieldText(this) : QString();
 }
 
 void TField::SetData(const QVariant& value) {
@@ -136,8 +142,7 @@ TStringField::TStringField(TDataSet* dataSet, const QString& fieldName, int size
     : TField(dataSet, ftString, fieldName, size) {}
 
 QString TStringField::AsString() const {
-    const QVariant data = GetData();
-    return data.isValid() ? data.toString() : QString();
+    return GetDataText();
 }
 
 void TStringField::SetAsString(const QString& value) {

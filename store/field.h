@@ -91,11 +91,16 @@ protected:
     virtual QString GetText(bool displayText) const;
     // Reads the value from the current record; an invalid variant is blank.
     QVariant GetData() const;
+    // The same as text, empty when blank.
+    QString GetDataText() const;
     void SetData(const QVariant& value);
 
 private:
     friend class TDataSet;
     friend class TEngineDataSet;
+
+    // Bound to a column of a data set that stands on a record.
+    bool HasValue() const;
 
     TDataSet* dataSet_;
     TFieldType dataType_;

@@ -23,6 +23,15 @@ inline bool IsValidUtf8(std::string_view text) {
         if (word & kHighBits)
             return utf8_detail::IsValidFrom(text, i);
     }
+    if (i == text.size())
+        return true;
+    if (text.size() >= 8) {
+        // The last bytes in one look at the final eight (the ones before
+        // them are ASCII, checked above).
+        uint64_t word;
+        std::memcpy(&word, text.data() + text.size() - 8, sizeof word);
+        return (word & kHighBits) == 0 || utf8_detail::IsValidFrom(text, i);
+    }
     for (; i < text.size(); ++i)
         if (static_cast<unsigned char>(text[i]) >= 0x80)
             return utf8_detail::IsValidFrom(text, i);
