@@ -457,7 +457,12 @@ void TCursor::StandOnWindowRow(size_t index, void* buf) {
     winIndex_ = index;
     const TWinRow& row = winRows_[index];
     rowid_ = row.Rowid;
-    key_ = row.Key;
+    key_.Type = row.KeyType;
+    key_.Int = row.KeyInt;
+    key_.Real = row.KeyReal;
+    if (row.KeyType == SQLITE_TEXT)
+        key_.Text.assign(reinterpret_cast<const char*>(winBytes_.data()) + row.KeyText,
+                         row.KeyTextLength);
     pos_ = EPos::On;
     if (!buf)
         return;
@@ -508,13 +513,18 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
             // hundred rows take a few tens of KB instead of whole record
             // buffers, and a step copies each slot with one move.
             ReadPosition(stmt);
-            winRows_.push_back({key_, rowid_, winSlots_.size()});
-            // Room for the largest row; the bytes grow, and are kept, as
-            // the window needs them.
-            if (winBytes_.size() < winUsed_ + largest)
-                winBytes_.resize(std::max(2 * winBytes_.size(), winUsed_ + largest));
+            // Room for the largest row and its order text; the bytes grow,
+            // and are kept, as the window needs them.
+            const size_t keyText = key_.Type == SQLITE_TEXT ? key_.Text.size() : 0;
+            if (winBytes_.size() < winUsed_ + largest + keyText)
+                winBytes_.resize(std::max(2 * winBytes_.size(), winUsed_ + largest + keyText));
             unsigned char* bytes = winBytes_.data();
             size_t used = winUsed_;
+            winRows_.push_back({key_.Type, key_.Int, key_.Real, uint32_t(used), uint32_t(keyText),
+                                rowid_, winSlots_.size()});
+            if (keyText)
+                std::memcpy(bytes + used, key_.Text.data(), keyText);
+            used += keyText;
             for (size_t i = 0; i < fields; ++i) {
                 size_t length = ReadSlot(stmt, i, bytes + used);
                 winSlots_.push_back({uint32_t(used), uint32_t(length)});

@@ -139,13 +139,18 @@ private:
     TStmt insert_, update_, delete_, maxAutoinc_;
     TStmt winFirst_, winLast_, winAfter_, winBefore_;
 
-    // The read-ahead window, in ascending order: each row's position and
-    // where its slots start in winSlots_ (one per field, in field order,
-    // each the slot's meaningful bytes in winBytes_). Valid while the
-    // table's change count in this process is still winChange_ and the
-    // cursor stands on row winIndex_.
+    // The read-ahead window, in ascending order: each row's position (its
+    // order value, a text one kept in winBytes_, and its row id) and where
+    // its slots start in winSlots_ (one per field, in field order, each the
+    // slot's meaningful bytes in winBytes_). Valid while the table's change
+    // count in this process is still winChange_ and the cursor stands on
+    // row winIndex_.
     struct TWinRow {
-        TKey Key;
+        int KeyType = 0;
+        int64_t KeyInt = 0;
+        double KeyReal = 0;
+        uint32_t KeyText = 0;
+        uint32_t KeyTextLength = 0;
         int64_t Rowid = 0;
         size_t FirstSlot = 0;
     };

@@ -68,6 +68,14 @@ bool utf8_detail::IsValidFrom(std::string_view text, size_t i) {
             ++i;
             continue;
         }
+        // Portuguese accents are two-byte characters (leads C2 to DF can
+        // never be overlong): those first, every other form in full.
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size &&
+            (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+            i += 2;
+            continue;
+        }
         size_t n = SequenceLength(text, i);
         if (n == 0)
             return false;

@@ -6,7 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -154,6 +156,88 @@ TEST_F(WindowTest, RecordDeletedOutsideIsNeitherLockedNorChanged) {
     EXPECT_DBE(DBE_ERR_RECDELETED, DbeModifyRecord(cur, rec.Data(), 1));
     ASSERT_DBE(DBE_OK, DbeSetToBegin(cur));
     EXPECT_EQ((std::vector<std::string>{"q1", "q5"}), Walk(cur, qQuestao));
+}
+
+// On the secondary index the order value is the question's text, which the
+// window keeps beside each row: steps, turns and bookmarks must all find
+// their place by it.
+TEST_F(WindowTest, TextOrderKeepsItsPlaceAcrossWindowsAndBookmarks) {
+    CreateQuestions();
+    hDbeCur writer = Open("QUESTOES.DB");
+    std::vector<std::string> sorted;
+    for (int i = 0; i < 120; ++i) {
+        char text[8];
+        std::snprintf(text, sizeof text, "t%03d", (i * 37) % 120); // every number, mixed
+        ASSERT_LT(0, InsertQuestion(writer, text));
+        std::snprintf(text, sizeof text, "t%03d", i);
+        sorted.push_back(text);
+    }
+    hDbeCur cur = nullptr;
+    ASSERT_DBE(DBE_OK, DbeOpenTable(db_, "QUESTOES.DB", "NATIVE", "Questao", dbeREADWRITE,
+                                    dbeOPENSHARED, 1, &cur));
+    EXPECT_EQ(sorted, Walk(cur, qQuestao));
+
+    ASSERT_DBE(DBE_OK, DbeSetToBegin(cur));
+    TRec rec(cur);
+    std::vector<unsigned char> bookmark(CursorBookmarkSize(cur));
+    for (int i = 0; i < 70; ++i) {
+        ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+        if (i == 40) {
+            ASSERT_DBE(DBE_OK, DbeGetBookMark(cur, bookmark.data()));
+        }
+    }
+    for (int i = 68; i >= 30; --i) { // back through this window's start and beyond
+        ASSERT_DBE(DBE_OK, DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+        ASSERT_EQ(sorted[i], rec.Get(qQuestao));
+    }
+    ASSERT_DBE(DBE_OK, DbeSetToBookMark(cur, bookmark.data()));
+    DbeRecProps props;
+    ASSERT_DBE(DBE_OK, DbeGetRecord(cur, dbeNOLOCK, rec.Data(), &props));
+    EXPECT_EQ(sorted[40], rec.Get(qQuestao));
+    EXPECT_EQ(41u, props.iSeqNum);
+    ASSERT_DBE(DBE_OK, DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+    EXPECT_EQ(sorted[39], rec.Get(qQuestao));
+
+    ASSERT_DBE(DBE_OK, DbeSetToEnd(cur));
+    for (int i = 119; i >= 0; --i) {
+        ASSERT_DBE(DBE_OK, DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+        ASSERT_EQ(sorted[i], rec.Get(qQuestao));
+    }
+    EXPECT_DBE(DBE_ERR_BOF, DbeGetPriorRecord(cur, dbeNOLOCK, rec.Data(), nullptr));
+}
+
+// A record handed out from the window holds what a record read straight
+// from the file holds: blanks, numbers, accents, and the cut of text that
+// another program stored too long or not as UTF-8.
+TEST_F(WindowTest, WindowRecordsHoldWhatTheFileRecordsHold) {
+    hDbeCur cur = Fill(3);
+    ASSERT_NO_FATAL_FAILURE(Outside("UPDATE records SET Questao = 'Ação é já', Resp_A = '', Resp_B = '', "
+            "Resp_C = X'41C3' || 'B', Correta = 'AB', Flag = 'ñ' WHERE Codigo = 2;"
+            "UPDATE records SET Questao = printf('%.300c', 'x') WHERE Codigo = 3"));
+    auto fields = [](TRec& rec) {
+        std::vector<std::string> values;
+        for (uint16_t f = qQuestao; f <= qFlag; ++f)
+            values.push_back(rec.IsBlank(f) ? "<blank>" : rec.Get(f));
+        values.push_back(std::to_string(rec.Int(qCodigo)));
+        return values;
+    };
+    TRec windowed(cur);
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, windowed.Data(), nullptr)); // fills
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, windowed.Data(), nullptr)); // from it
+    TRec direct(cur);
+    ASSERT_DBE(DBE_OK, DbeGetRecord(cur, dbeNOLOCK, direct.Data(), nullptr));
+    const std::vector<std::string> expected{"A\xc3\xa7\xc3\xa3o \xc3\xa9 j\xc3\xa1",
+                                            "<blank>",
+                                            "<blank>",
+                                            "A",
+                                            "A",
+                                            "\xc3\xb1",
+                                            "2"};
+    EXPECT_EQ(expected, fields(windowed));
+    EXPECT_EQ(expected, fields(direct));
+
+    ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, windowed.Data(), nullptr));
+    EXPECT_EQ(std::string(250, 'x'), windowed.Get(qQuestao));
 }
 
 } // namespace
