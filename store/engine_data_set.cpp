@@ -221,28 +221,29 @@ int TEngineDataSet::GetRecordCount() const {
     return -1;
 }
 
-const DbeFldDesc* TEngineDataSet::ReadField(const TField* field, bool* blank) const {
+const DbeFldDesc* TEngineDataSet::DescOf(const TField* field) const {
     const int column = field->FieldNo() - 1;
     if (column < 0 || column >= static_cast<int>(fieldDescs_.size()))
         return nullptr;
-    const DbeFldDesc& desc = fieldDescs_[column];
+    return &fieldDescs_[column];
+}
+
+bool TEngineDataSet::ReadField(const DbeFldDesc& desc) const {
     const qsizetype needed = qsizetype(desc.iLen) + 1;
     if (fieldBuffer_.size() < needed)
         fieldBuffer_.resize(needed);
-    int16_t isBlank = 0;
+    int16_t blank = 0;
     Check(DBSession()->Api().GetField(handle_, desc.iFldNum, ActiveBuffer().Data.constData(),
                                       fieldBuffer_.data(), static_cast<size_t>(fieldBuffer_.size()),
-                                      &isBlank));
-    *blank = isBlank != 0;
+                                      &blank));
     if (desc.iFldType == DBE_FLD_STRING)
         fieldBuffer_[fieldBuffer_.size() - 1] = '\0';
-    return &desc;
+    return blank != 0;
 }
 
 QVariant TEngineDataSet::GetFieldData(const TField* field) const {
-    bool blank = false;
-    const DbeFldDesc* desc = ReadField(field, &blank);
-    if (!desc || blank)
+    const DbeFldDesc* desc = DescOf(field);
+    if (!desc || ReadField(*desc))
         return {};
     if (desc->iFldType == DBE_FLD_STRING)
         return QString::fromUtf8(fieldBuffer_.constData());
@@ -252,18 +253,17 @@ QVariant TEngineDataSet::GetFieldData(const TField* field) const {
 }
 
 QString TEngineDataSet::GetFieldText(const TField* field) const {
-    bool blank = false;
-    const DbeFldDesc* desc = ReadField(field, &blank);
+    const DbeFldDesc* desc = DescOf(field);
     if (!desc || desc->iFldType != DBE_FLD_STRING)
         return TDataSet::GetFieldText(field);
-    return blank ? QString() : QString::fromUtf8(fieldBuffer_.constData());
+    return ReadField(*desc) ? QString() : QString::fromUtf8(fieldBuffer_.constData());
 }
 
 void TEngineDataSet::SetFieldData(TField* field, const QVariant& value) {
-    const int column = field->FieldNo() - 1;
-    if (column < 0 || column >= static_cast<int>(fieldDescs_.size()))
+    const DbeFldDesc* bound = DescOf(field);
+    if (!bound)
         return;
-    const DbeFldDesc& desc = fieldDescs_[column];
+    const DbeFldDesc& desc = *bound;
     const TEngineApi& api = DBSession()->Api();
     char* record = ActiveBuffer().Data.data();
     if (!value.isValid()) {

@@ -46,9 +46,11 @@ protected:
 
 private:
     void BindFields();
-    // Reads field `field` of the active record into fieldBuffer_; null
-    // when the field is not bound, or its description when it was read.
-    const DbeFldDesc* ReadField(const TField* field, bool* blank) const;
+    // The column description of a bound field, else null.
+    const DbeFldDesc* DescOf(const TField* field) const;
+    // Reads the column of the active record into fieldBuffer_; true when
+    // it is blank.
+    bool ReadField(const DbeFldDesc& desc) const;
     void ReleaseLock();
 
     hDbeCur handle_ = nullptr;

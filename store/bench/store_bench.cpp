@@ -194,29 +194,47 @@ void BM_CursorWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_CursorWalk)->Apply(Walks);
 
-// The same rows straight from SQLite, each text made a QString.
+// The baseline table of `records` rows opened straight with SQLite, and the
+// statement that walks it in order.
+class TDirectWalk {
+public:
+    explicit TDirectWalk(int records) {
+        const QByteArray path = (TableDir(records) + QStringLiteral("/baseline.sqlite")).toUtf8();
+        sqlite3_open_v2(path.constData(), &lite_, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_prepare_v2(lite_,
+                           "SELECT Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag FROM q "
+                           "ORDER BY Codigo",
+                           -1, &select_, nullptr);
+    }
+    ~TDirectWalk() {
+        sqlite3_finalize(select_);
+        sqlite3_close(lite_);
+    }
+    TDirectWalk(const TDirectWalk&) = delete;
+    TDirectWalk& operator=(const TDirectWalk&) = delete;
+    sqlite3_stmt* Select() const { return select_; }
+    // The question of the row the statement stands on, as a QString.
+    QString Question() const {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select_, 1)));
+    }
+
+private:
+    sqlite3* lite_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
+
+// The same rows straight from SQLite, the question made a QString.
 void BM_SqliteWalk(benchmark::State& state) {
     const int records = static_cast<int>(state.range(0));
-    sqlite3* lite = nullptr;
-    sqlite3_open_v2((TableDir(records) + QStringLiteral("/baseline.sqlite")).toUtf8().constData(),
-                    &lite, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(
-        lite,
-        "SELECT Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag FROM q ORDER BY Codigo", -1,
-        &select, nullptr);
+    TDirectWalk walk(records);
     qsizetype characters = 0;
     for (auto _ : state) {
-        while (sqlite3_step(select) == SQLITE_ROW)
-            characters +=
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 1)))
-                    .size();
-        sqlite3_reset(select);
+        while (sqlite3_step(walk.Select()) == SQLITE_ROW)
+            characters += walk.Question().size();
+        sqlite3_reset(walk.Select());
     }
     benchmark::DoNotOptimize(characters);
     state.SetItemsProcessed(state.iterations() * records);
-    sqlite3_finalize(select);
-    sqlite3_close(lite);
 }
 BENCHMARK(BM_SqliteWalk)->Apply(Walks);
 
@@ -224,14 +242,8 @@ BENCHMARK(BM_SqliteWalk)->Apply(Walks);
 // whole records does: the cost of the record itself, without the cursor.
 void BM_SqliteRecordWalk(benchmark::State& state) {
     const int records = static_cast<int>(state.range(0));
-    sqlite3* lite = nullptr;
-    sqlite3_open_v2((TableDir(records) + QStringLiteral("/baseline.sqlite")).toUtf8().constData(),
-                    &lite, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(
-        lite,
-        "SELECT Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag FROM q ORDER BY Codigo", -1,
-        &select, nullptr);
+    TDirectWalk walk(records);
+    sqlite3_stmt* select = walk.Select();
     qsizetype characters = 0;
     int64_t sum = 0;
     for (auto _ : state) {
@@ -240,17 +252,13 @@ void BM_SqliteRecordWalk(benchmark::State& state) {
             for (int column = 2; column < 7; ++column)
                 sum += sqlite3_column_bytes(select, column) +
                        (sqlite3_column_text(select, column) != nullptr);
-            characters +=
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, 1)))
-                    .size();
+            characters += walk.Question().size();
         }
         sqlite3_reset(select);
     }
     benchmark::DoNotOptimize(characters);
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * records);
-    sqlite3_finalize(select);
-    sqlite3_close(lite);
 }
 BENCHMARK(BM_SqliteRecordWalk)->Apply(Walks);
 
