@@ -9,18 +9,15 @@
 #include "store/field.h"
 
 #include <QAbstractItemView>
-#include <QFocusEvent>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWheelEvent>
 
-TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
+TDBComboBox::TDBComboBox(QWidget* parent) : TBoundEditor(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     lineEdit()->setReadOnly(true);
-    dataLink_.SetControl(this);
     dataLink_.OnDataChange = [this](TFieldDataLink*) { DataChange(); };
     dataLink_.OnEditingChange = [this](TFieldDataLink*) { EditingChange(); };
     dataLink_.OnUpdateData = [this](TFieldDataLink*) { UpdateData(); };
@@ -30,17 +27,7 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent) {
             [this] { Dispatch([this] { IndexChanged(); }); });
 }
 
-TDBComboBox::~TDBComboBox() {
-    dataLink_.SetControl(nullptr);
-}
-
-void TDBComboBox::SetDataSource(TDataSource* dataSource) {
-    dataLink_.SetDataSource(dataSource);
-}
-
-void TDBComboBox::SetDataField(const QString& dataField) {
-    dataLink_.SetFieldName(dataField);
-}
+TDBComboBox::~TDBComboBox() = default;
 
 QStringList TDBComboBox::Items() const {
     QStringList items;
@@ -56,18 +43,6 @@ void TDBComboBox::SetItems(const QStringList& items) {
     addItems(items);
     SetComboText(text);
     showing_ = false;
-}
-
-bool TDBComboBox::CanFocus() const {
-    return editor_keys::CanTakeFocus(*this);
-}
-
-void TDBComboBox::SetFocus() {
-    setFocus(Qt::OtherFocusReason);
-}
-
-bool TDBComboBox::StartEdit() {
-    return dataLink_.Edit();
 }
 
 void TDBComboBox::SetComboText(const QString& text) {
@@ -160,14 +135,6 @@ void TDBComboBox::keyPressEvent(QKeyEvent* event) {
     });
 }
 
-void TDBComboBox::inputMethodEvent(QInputMethodEvent* event) {
-    Dispatch([&] {
-        if (!event->commitString().isEmpty())
-            StartEdit();
-        QComboBox::inputMethodEvent(event);
-    });
-}
-
 void TDBComboBox::wheelEvent(QWheelEvent* event) {
     Dispatch([&] {
         // The wheel steps through the list as Up and Down do.
@@ -179,19 +146,6 @@ void TDBComboBox::wheelEvent(QWheelEvent* event) {
     });
 }
 
-void TDBComboBox::focusOutEvent(QFocusEvent* event) {
-    const bool leaving = editor_keys::IsLeaving(*event);
-    QComboBox::focusOutEvent(event);
-    // A link whose table went away has nothing to write into.
-    if (!leaving || !dataLink_.Active())
-        return;
-    Dispatch([&] {
-        try {
-            dataLink_.UpdateRecord();
-        } catch (...) {
-            lineEdit()->selectAll();
-            setFocus(Qt::OtherFocusReason);
-            throw;
-        }
-    });
+void TDBComboBox::WriteBackFailed() {
+    lineEdit()->selectAll();
 }

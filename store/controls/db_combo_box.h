@@ -13,32 +13,19 @@
 //     combo->SetDataSource(DSPerguntas);
 #pragma once
 
-#include "store/field_data_link.h"
+#include "store/controls/bound_editor.h"
 
 #include <QComboBox>
 #include <QString>
 #include <QStringList>
 
-class TDataSource;
-class TField;
-
-class TDBComboBox : public QComboBox, public TDataLinkControl {
+class TDBComboBox : public TBoundEditor<QComboBox> {
     Q_OBJECT
 
 public:
     explicit TDBComboBox(QWidget* parent = nullptr);
     ~TDBComboBox() override;
 
-    QString Name() const override { return objectName(); }
-    void SetName(const QString& name) { setObjectName(name); }
-
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* dataSource);
-    const QString& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const QString& dataField);
-    TField* Field() const { return dataLink_.Field(); }
-    bool ReadOnly() const { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool readOnly) { dataLink_.SetReadOnly(readOnly); }
     // The fixed list; the edit box's text is shown again afterwards.
     QStringList Items() const;
     void SetItems(const QStringList& items);
@@ -46,19 +33,13 @@ public:
     QString Text() const { return currentText(); }
     bool DroppedDown() const { return droppedDown_; }
 
-    const TFieldDataLink& DataLink() const { return dataLink_; }
-
-    bool CanFocus() const override;
-    void SetFocus() override;
-
     void showPopup() override;
     void hidePopup() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
+    void WriteBackFailed() override;
 
 private:
     void DataChange();
@@ -67,9 +48,7 @@ private:
     void SetComboText(const QString& text);
     void TextEdited();
     void IndexChanged();
-    bool StartEdit();
 
-    TFieldDataLink dataLink_;
     bool showing_ = false;
     bool droppedDown_ = false;
 };

@@ -8,12 +8,7 @@
 #include "store/controls/editor_keys.h"
 #include "store/field.h"
 
-#include <QContextMenuEvent>
-#include <QFocusEvent>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QMenu>
-#include <memory>
 
 namespace {
 // QLineEdit has no "unlimited" setting; this is its own default.
@@ -32,10 +27,9 @@ Qt::Alignment QtAlignment(TAlignment alignment) {
 }
 } // namespace
 
-TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent) {
+TDBEdit::TDBEdit(QWidget* parent) : TBoundTextEditor(parent) {
     QLineEdit::setReadOnly(true);
     ApplyWidgetMaxLength();
-    dataLink_.SetControl(this);
     dataLink_.OnDataChange = [this](TFieldDataLink*) { DataChange(); };
     dataLink_.OnEditingChange = [this](TFieldDataLink*) { EditingChange(); };
     dataLink_.OnUpdateData = [this](TFieldDataLink*) { UpdateData(); };
@@ -43,34 +37,12 @@ TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textEdited, this, [this] { Dispatch([this] { TextEdited(); }); });
 }
 
-TDBEdit::~TDBEdit() {
-    dataLink_.SetControl(nullptr);
-}
-
-void TDBEdit::SetDataSource(TDataSource* dataSource) {
-    dataLink_.SetDataSource(dataSource);
-}
-
-void TDBEdit::SetDataField(const QString& dataField) {
-    dataLink_.SetFieldName(dataField);
-}
+TDBEdit::~TDBEdit() = default;
 
 void TDBEdit::SetMaxLength(int maxLength) {
     maxLength_ = maxLength < 0 ? 0 : maxLength;
     maxLengthFromField_ = false;
     ApplyWidgetMaxLength();
-}
-
-bool TDBEdit::CanFocus() const {
-    return editor_keys::CanTakeFocus(*this);
-}
-
-void TDBEdit::SetFocus() {
-    setFocus(Qt::OtherFocusReason);
-}
-
-bool TDBEdit::StartEdit() {
-    return dataLink_.Edit();
 }
 
 void TDBEdit::ApplyMaxLength() {
@@ -99,7 +71,7 @@ void TDBEdit::DataChange() {
     if (field) {
         setAlignment(QtAlignment(field->Alignment()));
         ApplyMaxLength();
-        shown = focused_ && dataLink_.CanModify() ? field->Text() : field->DisplayText();
+        shown = Focused() && dataLink_.CanModify() ? field->Text() : field->DisplayText();
     }
     showing_ = true;
     // The same text again keeps the caret and the selection, so a key that
@@ -138,28 +110,6 @@ void TDBEdit::TextEdited() {
         dataLink_.Modified();
 }
 
-void TDBEdit::SetFocused(bool focused) {
-    if (focused_ == focused)
-        return;
-    focused_ = focused;
-    dataLink_.Reset();
-}
-
-void TDBEdit::CutToClipboard() {
-    if (StartEdit())
-        cut();
-}
-
-void TDBEdit::PasteFromClipboard() {
-    if (StartEdit())
-        paste();
-}
-
-void TDBEdit::Undo() {
-    if (StartEdit())
-        undo();
-}
-
 void TDBEdit::keyPressEvent(QKeyEvent* event) {
     Dispatch([&] {
         using namespace editor_keys;
@@ -177,64 +127,19 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
     });
 }
 
-void TDBEdit::inputMethodEvent(QInputMethodEvent* event) {
-    Dispatch([&] {
-        if (!event->commitString().isEmpty())
-            StartEdit();
-        QLineEdit::inputMethodEvent(event);
-    });
+void TDBEdit::WriteBackFailed() {
+    // The text stays, selected, for the user to correct.
+    selectAll();
 }
 
-void TDBEdit::focusInEvent(QFocusEvent* event) {
-    Dispatch([&] {
-        if (event->reason() != Qt::PopupFocusReason)
-            SetFocused(true);
-    });
-    QLineEdit::focusInEvent(event);
+editor_keys::TEditRequestState TDBEdit::EditRequestState() const {
+    editor_keys::TEditRequestState state;
+    state.HasSelection = hasSelectedText();
+    state.CanUndo = isUndoAvailable();
+    state.HasText = !text().isEmpty();
+    return state;
 }
 
-void TDBEdit::focusOutEvent(QFocusEvent* event) {
-    const bool leaving = editor_keys::IsLeaving(*event);
-    QLineEdit::focusOutEvent(event);
-    // A link whose table went away has nothing to write into.
-    if (!leaving || !dataLink_.Active())
-        return;
-    Dispatch([&] {
-        try {
-            dataLink_.UpdateRecord();
-        } catch (...) {
-            // The text stays, selected, for the user to correct.
-            selectAll();
-            setFocus(Qt::OtherFocusReason);
-            throw;
-        }
-        SetFocused(false);
-    });
-}
-
-void TDBEdit::contextMenuEvent(QContextMenuEvent* event) {
-    Dispatch([&] {
-        editor_keys::TEditRequestState state;
-        state.HasSelection = hasSelectedText();
-        state.CanUndo = isUndoAvailable();
-        state.HasText = !text().isEmpty();
-        const std::unique_ptr<QMenu> menu =
-            editor_keys::MakeEditMenu(this, dataLink_, state, [this](const QString& name) {
-                if (editor_keys::ChangesText(name) && !StartEdit())
-                    return;
-                if (name == QLatin1String("edit-undo"))
-                    undo();
-                else if (name == QLatin1String("edit-cut"))
-                    cut();
-                else if (name == QLatin1String("edit-copy"))
-                    copy();
-                else if (name == QLatin1String("edit-paste"))
-                    paste();
-                else if (name == QLatin1String("edit-delete"))
-                    del();
-                else if (name == QLatin1String("select-all"))
-                    selectAll();
-            });
-        menu->exec(event->globalPos());
-    });
+void TDBEdit::DeleteSelection() {
+    del();
 }

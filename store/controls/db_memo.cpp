@@ -7,17 +7,11 @@
 #include "store/controls/editor_keys.h"
 #include "store/field.h"
 
-#include <QContextMenuEvent>
-#include <QFocusEvent>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QMenu>
-#include <memory>
 
-TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
+TDBMemo::TDBMemo(QWidget* parent) : TBoundTextEditor(parent) {
     QPlainTextEdit::setReadOnly(true);
     setTabChangesFocus(true);
-    dataLink_.SetControl(this);
     dataLink_.OnDataChange = [this](TFieldDataLink*) { DataChange(); };
     dataLink_.OnEditingChange = [this](TFieldDataLink*) { EditingChange(); };
     dataLink_.OnUpdateData = [this](TFieldDataLink*) { UpdateData(); };
@@ -25,35 +19,13 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
             [this] { Dispatch([this] { TextChanged(); }); });
 }
 
-TDBMemo::~TDBMemo() {
-    dataLink_.SetControl(nullptr);
-}
-
-void TDBMemo::SetDataSource(TDataSource* dataSource) {
-    dataLink_.SetDataSource(dataSource);
-}
-
-void TDBMemo::SetDataField(const QString& dataField) {
-    dataLink_.SetFieldName(dataField);
-}
-
-bool TDBMemo::CanFocus() const {
-    return editor_keys::CanTakeFocus(*this);
-}
-
-void TDBMemo::SetFocus() {
-    setFocus(Qt::OtherFocusReason);
-}
-
-bool TDBMemo::StartEdit() {
-    return dataLink_.Edit();
-}
+TDBMemo::~TDBMemo() = default;
 
 void TDBMemo::DataChange() {
     const TField* field = dataLink_.Field();
     QString text;
     if (field)
-        text = focused_ && dataLink_.CanModify() ? field->Text() : field->DisplayText();
+        text = Focused() && dataLink_.CanModify() ? field->Text() : field->DisplayText();
     showing_ = true;
     // Showing the same text again would move the caret to the start for
     // nothing (every key that starts an edit redisplays the field).
@@ -80,28 +52,6 @@ void TDBMemo::TextChanged() {
         dataLink_.Modified();
 }
 
-void TDBMemo::SetFocused(bool focused) {
-    if (focused_ == focused)
-        return;
-    focused_ = focused;
-    dataLink_.Reset();
-}
-
-void TDBMemo::CutToClipboard() {
-    if (StartEdit())
-        cut();
-}
-
-void TDBMemo::PasteFromClipboard() {
-    if (StartEdit())
-        paste();
-}
-
-void TDBMemo::Undo() {
-    if (StartEdit())
-        undo();
-}
-
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
     Dispatch([&] {
         using namespace editor_keys;
@@ -120,62 +70,14 @@ void TDBMemo::keyPressEvent(QKeyEvent* event) {
     });
 }
 
-void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
-    Dispatch([&] {
-        if (!event->commitString().isEmpty())
-            StartEdit();
-        QPlainTextEdit::inputMethodEvent(event);
-    });
+editor_keys::TEditRequestState TDBMemo::EditRequestState() const {
+    editor_keys::TEditRequestState state;
+    state.HasSelection = textCursor().hasSelection();
+    state.CanUndo = document()->isUndoAvailable();
+    state.HasText = !document()->isEmpty();
+    return state;
 }
 
-void TDBMemo::focusInEvent(QFocusEvent* event) {
-    Dispatch([&] {
-        if (event->reason() != Qt::PopupFocusReason)
-            SetFocused(true);
-    });
-    QPlainTextEdit::focusInEvent(event);
-}
-
-void TDBMemo::focusOutEvent(QFocusEvent* event) {
-    const bool leaving = editor_keys::IsLeaving(*event);
-    QPlainTextEdit::focusOutEvent(event);
-    // A link whose table went away has nothing to write into.
-    if (!leaving || !dataLink_.Active())
-        return;
-    Dispatch([&] {
-        try {
-            dataLink_.UpdateRecord();
-        } catch (...) {
-            setFocus(Qt::OtherFocusReason);
-            throw;
-        }
-        SetFocused(false);
-    });
-}
-
-void TDBMemo::contextMenuEvent(QContextMenuEvent* event) {
-    Dispatch([&] {
-        editor_keys::TEditRequestState state;
-        state.HasSelection = textCursor().hasSelection();
-        state.CanUndo = document()->isUndoAvailable();
-        state.HasText = !document()->isEmpty();
-        const std::unique_ptr<QMenu> menu =
-            editor_keys::MakeEditMenu(this, dataLink_, state, [this](const QString& name) {
-                if (editor_keys::ChangesText(name) && !StartEdit())
-                    return;
-                if (name == QLatin1String("edit-undo"))
-                    undo();
-                else if (name == QLatin1String("edit-cut"))
-                    cut();
-                else if (name == QLatin1String("edit-copy"))
-                    copy();
-                else if (name == QLatin1String("edit-paste"))
-                    paste();
-                else if (name == QLatin1String("edit-delete"))
-                    textCursor().removeSelectedText();
-                else if (name == QLatin1String("select-all"))
-                    selectAll();
-            });
-        menu->exec(event->globalPos());
-    });
+void TDBMemo::DeleteSelection() {
+    textCursor().removeSelectedText();
 }

@@ -6,63 +6,34 @@
 // Tab moves the focus on, as in a dialog, unless WantTabs is set.
 #pragma once
 
-#include "store/field_data_link.h"
+#include "store/controls/bound_editor.h"
 
 #include <QPlainTextEdit>
 #include <QString>
 
-class TDataSource;
-class TField;
-
-class TDBMemo : public QPlainTextEdit, public TDataLinkControl {
+class TDBMemo : public TBoundTextEditor<QPlainTextEdit> {
     Q_OBJECT
 
 public:
     explicit TDBMemo(QWidget* parent = nullptr);
     ~TDBMemo() override;
 
-    QString Name() const override { return objectName(); }
-    void SetName(const QString& name) { setObjectName(name); }
-
-    TDataSource* DataSource() const { return dataLink_.DataSource(); }
-    void SetDataSource(TDataSource* dataSource);
-    const QString& DataField() const { return dataLink_.FieldName(); }
-    void SetDataField(const QString& dataField);
-    TField* Field() const { return dataLink_.Field(); }
-    bool ReadOnly() const { return dataLink_.ReadOnly(); }
-    void SetReadOnly(bool readOnly) { dataLink_.SetReadOnly(readOnly); }
     // Off: Tab moves to the next control; on: Tab is typed into the text.
     bool WantTabs() const { return !tabChangesFocus(); }
     void SetWantTabs(bool wantTabs) { setTabChangesFocus(!wantTabs); }
     // The text shown, as one string with "\n" between the lines.
     QString Text() const { return toPlainText(); }
 
-    const TFieldDataLink& DataLink() const { return dataLink_; }
-
-    // The cut, paste and undo requests: each starts an edit first.
-    void CutToClipboard();
-    void PasteFromClipboard();
-    void Undo();
-
-    bool CanFocus() const override;
-    void SetFocus() override;
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    editor_keys::TEditRequestState EditRequestState() const override;
+    void DeleteSelection() override;
 
 private:
     void DataChange();
     void EditingChange();
     void UpdateData();
     void TextChanged();
-    void SetFocused(bool focused);
-    bool StartEdit();
 
-    TFieldDataLink dataLink_;
-    bool focused_ = false;
     bool showing_ = false;
 };
