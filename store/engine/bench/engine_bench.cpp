@@ -98,7 +98,8 @@ std::string TableOf(int64_t count) {
     return made[count] = name;
 }
 
-void BM_CursorWalkNext(benchmark::State& state) {
+// Every record from one end to the other, with next or with prior.
+void CursorWalk(benchmark::State& state, bool forward) {
     std::string name = TableOf(state.range(0));
     hDbeCur cur = Open(name);
     DbeCurProps props;
@@ -107,32 +108,26 @@ void BM_CursorWalkNext(benchmark::State& state) {
     DbeRecProps recProps;
     int64_t steps = 0;
     for (auto _ : state) {
-        DbeSetToBegin(cur);
-        while (DbeGetNextRecord(cur, dbeNOLOCK, rec.data(), &recProps) == DBE_OK)
+        if (forward)
+            DbeSetToBegin(cur);
+        else
+            DbeSetToEnd(cur);
+        while ((forward ? DbeGetNextRecord : DbeGetPriorRecord)(cur, dbeNOLOCK, rec.data(),
+                                                              &recProps) == DBE_OK)
             ++steps;
         benchmark::DoNotOptimize(recProps.iSeqNum);
     }
     state.SetItemsProcessed(steps);
     DbeCloseCursor(&cur);
 }
+
+void BM_CursorWalkNext(benchmark::State& state) {
+    CursorWalk(state, true);
+}
 BENCHMARK(BM_CursorWalkNext)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_CursorWalkPrior(benchmark::State& state) {
-    std::string name = TableOf(state.range(0));
-    hDbeCur cur = Open(name);
-    DbeCurProps props;
-    DbeGetCursorProps(cur, &props);
-    std::vector<unsigned char> rec(props.iRecBufSize);
-    DbeRecProps recProps;
-    int64_t steps = 0;
-    for (auto _ : state) {
-        DbeSetToEnd(cur);
-        while (DbeGetPriorRecord(cur, dbeNOLOCK, rec.data(), &recProps) == DBE_OK)
-            ++steps;
-        benchmark::DoNotOptimize(recProps.iSeqNum);
-    }
-    state.SetItemsProcessed(steps);
-    DbeCloseCursor(&cur);
+    CursorWalk(state, false);
 }
 BENCHMARK(BM_CursorWalkPrior)->Arg(100000)->Unit(benchmark::kMillisecond);
 
