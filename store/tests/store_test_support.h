@@ -7,7 +7,7 @@
 
 #include "platform/testing/scoped_test_environment.h"
 #include "store/data_source.h"
-#include "store/engine/dbengine.h"
+#include "store/tests/engine_setup.h"
 #include "store/session.h"
 #include "store/table.h"
 
@@ -16,30 +16,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// Direct engine access for preparing tables: loaded beside the session's
-// own use of the same library.
-class TEngineSetup {
-public:
-    explicit TEngineSetup(const QString& directory);
-    ~TEngineSetup();
-
-    // QUESTOES.DB: Codigo autoincrement key, four texts of 250, Correta and
-    // Flag of 1. FRASES.DB: Correta and Errada of 100, no key.
-    void CreateQuestions(const char* password = "marmelada");
-    void CreatePhrases(const char* password = "marmelada");
-    // Adds questions "Questao 1" ... in one batch.
-    void AddQuestions(int count, const char* password = "marmelada");
-    void AddPhrases(const std::vector<std::pair<QString, QString>>& phrases,
-                    const char* password = "marmelada");
-
-private:
-    void Check(DbeResult result, const char* what) const;
-
-    void* module_ = nullptr;
-    hDbeDb db_ = nullptr;
-    bool initialized_ = false;
-};
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -63,9 +39,6 @@ protected:
     QString AliasDir;
     std::unique_ptr<TSession> DbSession;
 };
-
-// Writes the registry value that points the library search at `directory`.
-void PointDllPathAt(ScopedTestEnvironment& env, const QString& directory);
 
 // A data link that writes down every call-back it receives.
 class TRecordingLink : public TDataLink {
