@@ -132,15 +132,29 @@ void BM_CursorWalkPrior(benchmark::State& state) {
 BENCHMARK(BM_CursorWalkPrior)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Baseline: the same walk as one SQLite query.
-void BM_SqliteWalkQuery(benchmark::State& state) {
-    std::string path = (Engine().Dir / TableOf(state.range(0))).string();
+// The table of `records` rows opened straight with SQLite, read-only, and
+// `sql` prepared on it.
+struct TDirect {
+    TDirect(int64_t records, const char* sql) {
+        std::string path = (Engine().Dir / TableOf(records)).string();
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    }
+    ~TDirect() {
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+    }
+    TDirect(const TDirect&) = delete;
+    TDirect& operator=(const TDirect&) = delete;
     sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
-                       "FROM records ORDER BY rowid",
-                       -1, &stmt, nullptr);
+};
+
+void BM_SqliteWalkQuery(benchmark::State& state) {
+    TDirect direct(state.range(0),
+                   "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
+                   "FROM records ORDER BY rowid");
+    sqlite3_stmt* stmt = direct.stmt;
     int64_t steps = 0;
     for (auto _ : state) {
         while (sqlite3_step(stmt) == SQLITE_ROW) {
@@ -151,22 +165,16 @@ void BM_SqliteWalkQuery(benchmark::State& state) {
         sqlite3_reset(stmt);
     }
     state.SetItemsProcessed(steps);
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
 }
 BENCHMARK(BM_SqliteWalkQuery)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Baseline: one SQLite lookup per step, as a cursor that keeps no statement
 // open must do.
 void BM_SqliteWalkStepwise(benchmark::State& state) {
-    std::string path = (Engine().Dir / TableOf(state.range(0))).string();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
-                       "FROM records WHERE rowid > ?1 ORDER BY rowid LIMIT 1",
-                       -1, &stmt, nullptr);
+    TDirect direct(state.range(0),
+                   "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
+                   "FROM records WHERE rowid > ?1 ORDER BY rowid LIMIT 1");
+    sqlite3_stmt* stmt = direct.stmt;
     int64_t steps = 0;
     for (auto _ : state) {
         int64_t last = 0;
@@ -183,8 +191,6 @@ void BM_SqliteWalkStepwise(benchmark::State& state) {
         sqlite3_reset(stmt);
     }
     state.SetItemsProcessed(steps);
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
 }
 BENCHMARK(BM_SqliteWalkStepwise)->Arg(100000)->Unit(benchmark::kMillisecond);
 
