@@ -90,20 +90,29 @@ void TEngineSetup::CreatePhrases(const char* password) {
     Check(ENGINE(DbeCreateTable)(db_, &desc), "create FRASES.DB");
 }
 
-void TEngineSetup::AddQuestions(int count, const char* password) {
-    if (!db_)
-        return;
+hDbeCur TEngineSetup::OpenForAdding(const char* table, const char* password,
+                                    std::vector<char>& record) {
     if (password)
         ENGINE(DbeAddPassword)(password);
     hDbeCur cursor = nullptr;
-    Check(ENGINE(DbeOpenTable)(db_, "QUESTOES.DB", "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED,
-                               1, &cursor),
-          "open QUESTOES.DB");
+    Check(ENGINE(DbeOpenTable)(db_, table, "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED, 1,
+                               &cursor),
+          table);
     if (!cursor)
-        return;
+        return nullptr;
     DbeCurProps props;
     ENGINE(DbeGetCursorProps)(cursor, &props);
-    std::vector<char> record(props.iRecBufSize);
+    record.resize(props.iRecBufSize);
+    return cursor;
+}
+
+void TEngineSetup::AddQuestions(int count, const char* password) {
+    if (!db_)
+        return;
+    std::vector<char> record;
+    hDbeCur cursor = OpenForAdding("QUESTOES.DB", password, record);
+    if (!cursor)
+        return;
     Check(ENGINE(DbeBeginBatch)(cursor), "begin batch");
     for (int i = 1; i <= count; ++i) {
         ENGINE(DbeInitRecord)(cursor, record.data());
@@ -125,17 +134,10 @@ void TEngineSetup::AddPhrases(const std::vector<std::pair<QString, QString>>& ph
                               const char* password) {
     if (!db_)
         return;
-    if (password)
-        ENGINE(DbeAddPassword)(password);
-    hDbeCur cursor = nullptr;
-    Check(ENGINE(DbeOpenTable)(db_, "FRASES.DB", "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED, 1,
-                               &cursor),
-          "open FRASES.DB");
+    std::vector<char> record;
+    hDbeCur cursor = OpenForAdding("FRASES.DB", password, record);
     if (!cursor)
         return;
-    DbeCurProps props;
-    ENGINE(DbeGetCursorProps)(cursor, &props);
-    std::vector<char> record(props.iRecBufSize);
     for (const auto& [correct, wrong] : phrases) {
         ENGINE(DbeInitRecord)(cursor, record.data());
         ENGINE(DbePutField)(cursor, 1, record.data(), correct.toUtf8().constData());
@@ -153,17 +155,10 @@ void TEngineSetup::CreateNumbers(int value, const char* password) {
     const DbeFieldDef fields[] = {Column("Numero", DBE_FLD_INTEGER, 0)};
     DbeTableDesc desc{"NUMEROS.DB", 1, fields, 0, 0, password};
     Check(ENGINE(DbeCreateTable)(db_, &desc), "create NUMEROS.DB");
-    if (password)
-        ENGINE(DbeAddPassword)(password);
-    hDbeCur cursor = nullptr;
-    Check(ENGINE(DbeOpenTable)(db_, "NUMEROS.DB", "NATIVE", nullptr, dbeREADWRITE, dbeOPENSHARED,
-                               1, &cursor),
-          "open NUMEROS.DB");
+    std::vector<char> record;
+    hDbeCur cursor = OpenForAdding("NUMEROS.DB", password, record);
     if (!cursor)
         return;
-    DbeCurProps props;
-    ENGINE(DbeGetCursorProps)(cursor, &props);
-    std::vector<char> record(props.iRecBufSize);
     ENGINE(DbeInitRecord)(cursor, record.data());
     const int32_t number = value;
     ENGINE(DbePutField)(cursor, 1, record.data(), &number);

@@ -30,6 +30,8 @@ public:
 
 private:
     void Check(DbeResult result, const char* what) const;
+    // Opens `table` (adding `password` first) with a record buffer for it.
+    hDbeCur OpenForAdding(const char* table, const char* password, std::vector<char>& record);
 
     void* module_ = nullptr;
     hDbeDb db_ = nullptr;
