@@ -20,6 +20,7 @@
 #include "statusbar/ex_status_panels.h"
 #include "store/data_source.h"
 #include "store/field.h"
+#include "store/question_tables.h"
 #include "store/session.h"
 #include "store/table.h"
 #include "store/table_family.h"
@@ -96,20 +97,11 @@ void TForm1::CreateComponents() {
     perguntas_ = std::make_unique<TTable>(QStringLiteral("TPerguntas"));
     perguntas_->SetSession(session_);
     perguntas_->SetDatabaseName(QStringLiteral("Questoes"));
-    perguntas_->SetTableName(QStringLiteral("QUESTOES.DB"));
-    perguntas_->AddField<TAutoIncField>(QStringLiteral("Codigo"));
-    perguntas_->AddField<TStringField>(QStringLiteral("Questao"), 250);
-    perguntas_->AddField<TStringField>(QStringLiteral("Resp_A"), 250);
-    perguntas_->AddField<TStringField>(QStringLiteral("Resp_B"), 250);
-    perguntas_->AddField<TStringField>(QStringLiteral("Resp_C"), 250);
-    perguntas_->AddField<TStringField>(QStringLiteral("Correta"), 1);
-    perguntas_->AddField<TStringField>(QStringLiteral("Flag"), 1);
+    DeclareQuestionTable(*perguntas_);
     frases_ = std::make_unique<TTable>(QStringLiteral("TFrases"));
     frases_->SetSession(session_);
     frases_->SetDatabaseName(QStringLiteral("Questoes"));
-    frases_->SetTableName(QStringLiteral("FRASES.DB"));
-    frases_->AddField<TStringField>(QStringLiteral("Correta"), 100);
-    frases_->AddField<TStringField>(QStringLiteral("Errada"), 100);
+    DeclarePhraseTable(*frases_);
     dsPerguntas_ = std::make_unique<TDataSource>(QStringLiteral("DSPerguntas"));
     dsPerguntas_->SetDataSet(perguntas_.get());
     dsPerguntas_->SetAutoEdit(false);
@@ -333,7 +325,7 @@ void TForm1::WriteRecordNumber(TTable* table) {
 // ---- Start-up and shutdown -------------------------------------------------
 
 void TForm1::FormCreate(QObject*) {
-    session_->AddPassword(QStringLiteral("marmelada"));
+    session_->AddPassword(QString::fromLatin1(kQuestionTablesPassword));
     perguntas_->Open();
     frases_->Open();
     ApplyBrowseSet();

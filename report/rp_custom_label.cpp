@@ -5,12 +5,16 @@
 
 #include "platform/graphics/canvas.h"
 #include "report/rp_band.h"
+#include "report/rp_line_layout.h"
+#include "report/rp_print_context.h"
+#include "report/rp_printer.h"
 #include "report/rp_report.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 
 TRpCustomLabel::TRpCustomLabel() = default;
 TRpCustomLabel::~TRpCustomLabel() = default;
@@ -136,4 +140,95 @@ void TRpCustomLabel::AdjustBounds() {
     StorePixels(TRpPrintableSize::iWidth, width);
     StorePixels(TRpPrintableSize::iHeight, height);
     UpdateBounds();
+}
+
+// ---- Printing ----------------------------------------------------------------
+
+namespace {
+
+unsigned TextAlignFor(TAlignment alignment) {
+    switch (alignment) {
+    case taLeftJustify:
+        return TA_LEFT | TA_TOP;
+    case taRightJustify:
+        return TA_RIGHT | TA_TOP;
+    case taCenter:
+        return TA_CENTER | TA_TOP;
+    }
+    return TA_LEFT | TA_TOP;
+}
+
+} // namespace
+
+void TRpCustomLabel::Print(TRpPrintContext& context, double x, double y) {
+    if (!Enabled())
+        return;
+    QString text = PrintText();
+    if (OnPrint && !text.isEmpty())
+        OnPrint(this, text);
+    // An auto-sized box follows the text it prints, keeping the edge or
+    // centre its alignment anchors.
+    if (autoSize_ && text != caption_)
+        SetCaption(text);
+    lines_ = RpLayoutLines(text, font_, TRpLineLayout{Width(), autoSize_, wordWrap_, ReportZoom()});
+    const double lineHeight = RpLineHeight(font_);
+
+    TRpPrinter& printer = context.Printer;
+    TCanvas& canvas = printer.Canvas();
+    double left = x + static_cast<double>(Size().Stored(TRpPrintableSize::iLeft));
+    double top = y + static_cast<double>(Size().Stored(TRpPrintableSize::iTop));
+    const double width = static_cast<double>(Size().Stored(TRpPrintableSize::iWidth));
+    const double height = static_cast<double>(Size().Stored(TRpPrintableSize::iHeight));
+    const TRect box = Rect(printer.XPosition(left), printer.YPosition(top),
+                           printer.XPosition(left + width), printer.YPosition(top + height));
+    // A white box on the white page is left unpainted, like a white band,
+    // so that it cannot wipe out a rule drawn above it on the same row.
+    const auto fill = [&](int fromY, int toY) {
+        if (transparent_ || color_ == clWhite)
+            return;
+        canvas.Brush() = TBrush{color_, bsSolid};
+        canvas.FillRect(Rect(box.Left, fromY, box.Right, toY));
+    };
+    fill(box.Top, box.Bottom);
+    const double outerBottom = top + height;
+
+    const double inset = std::lround(Frame().Width() * 254.0 / 72.0);
+    if (Frame().DrawTop())
+        top += inset;
+    if (Frame().DrawLeft())
+        left += inset;
+
+    canvas.SetFont(font_);
+    canvas.SetBkMode(TRANSPARENT);
+    canvas.SetTextAlign(TextAlignFor(alignment_));
+    const double anchor = alignment_ == taLeftJustify    ? left
+                          : alignment_ == taRightJustify ? left + width
+                                                         : left + width / 2;
+    const int anchorX = printer.XPosition(anchor);
+
+    // Whole lines only: a line prints when it ends inside the box, or when
+    // a stretching control may still grow the band by one more line.
+    const double bottom = top + height + 1;
+    double textY = top;
+    double grown = 0;
+    qsizetype i = PrintFinished() ? 0 : nextLine_;
+    for (; i < lines_.size(); ++i) {
+        if (textY + lineHeight > bottom + grown) {
+            if (!autoStretch_ || grown + lineHeight > context.GrowthAllowed)
+                break;
+            fill(printer.YPosition(outerBottom + grown),
+                 printer.YPosition(outerBottom + grown + lineHeight));
+            grown += lineHeight;
+            context.Expanded = std::max(context.Expanded, grown);
+        }
+        if (!lines_.at(i).isEmpty())
+            canvas.TextOut(anchorX, printer.YPosition(textY), lines_.at(i));
+        textY += lineHeight;
+    }
+    nextLine_ = static_cast<int>(i);
+    SetPrintFinished(!(i < lines_.size() && autoStretch_));
+
+    TRect framed = box;
+    framed.Bottom = printer.YPosition(outerBottom + grown);
+    DrawRpFrame(Frame(), printer, framed);
 }

@@ -10,6 +10,7 @@
 #include "store/field.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class TRpCustomLabel : public TRpPrintable {
@@ -55,7 +56,14 @@ public:
     // Sizes the box to the caption (only with AutoSize, not while loading).
     void AdjustBounds();
 
+    // Lays the print text out in the box and draws the lines that fit.
+    void Print(TRpPrintContext& context, double x, double y) override;
+    // The lines of the last layout.
+    const QStringList& FormattedLines() const { return lines_; }
+
 protected:
+    // The text of this printing: the caption unless a kind says otherwise.
+    virtual QString PrintText() { return caption_; }
     void SetCaption(const QString& caption);
     void BoundsChanged() override;
 
@@ -75,4 +83,6 @@ private:
     int fontSize_ = 0;
     QString caption_;
     bool placing_ = false;
+    QStringList lines_;
+    int nextLine_ = 0;
 };

@@ -5,6 +5,7 @@
 #include "report/rp_custom_label.h"
 
 class TDataSet;
+class TField;
 
 class TRpDBText : public TRpCustomLabel {
 public:
@@ -22,8 +23,23 @@ public:
     // Shows the field name again (after a run, or after a rename).
     void ShowFieldName();
 
+    // A run finds the field by name (none when the data set has no such
+    // field: the box then prints empty) and forgets it at the end.
+    void Prepare() override;
+    void Unprepare() override;
+    TField* PreparedField() const { return field_; }
+
+protected:
+    // The current record's value of the field: its display text, or the
+    // value written by the mask for number and date fields; empty when the
+    // field is missing or cannot be read.
+    QString PrintText() override;
+
 private:
+    QString MaskedText() const;
+
     TDataSet* dataSet_ = nullptr;
+    TField* field_ = nullptr;
     QString dataField_;
     QString mask_;
 };

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class TRpPrinter;
+
 class TRpFrame {
 public:
     TColor Color() const { return color_; }
@@ -47,3 +49,9 @@ private:
     TPenStyle style_ = psSolid;
     int width_ = 1;
 };
+
+// Rules the drawn sides of `frame` inside `rect` (device pixels of the
+// printer object's page): each side as thick as the frame's width in points
+// at the device's resolution, at least one pixel, filled inwards from its
+// edge. The canvas's brush is left clear.
+void DrawRpFrame(const TRpFrame& frame, TRpPrinter& printer, const TRect& rect);

@@ -81,3 +81,8 @@ void TRpPrintable::ApplyPendingBounds() {
     }
     UpdateBounds();
 }
+
+void TRpPrintable::Print(TRpPrintContext&, double, double) {
+    // Controls that draw nothing of their own are finished at once.
+    printFinished_ = true;
+}

@@ -14,6 +14,7 @@
 
 class TRpCustomBand;
 class TCustomRpReport;
+struct TRpPrintContext;
 
 class TRpPrintable {
 public:
@@ -58,6 +59,14 @@ public:
     void ApplyPendingBounds();
     // The band's or report's font changed (text controls follow it).
     virtual void ParentFontChanged() {}
+
+    // A run's start and end: a control finds its data here and lets go of
+    // it afterwards.
+    virtual void Prepare() {}
+    virtual void Unprepare() {}
+    // Prints the control with its band at (x, y), in tenths of a
+    // millimetre; sets the print-finished flag.
+    virtual void Print(TRpPrintContext& context, double x, double y);
 
 protected:
     bool Loading() const;

@@ -2,7 +2,10 @@
 // from the report to its page, bands and controls.
 #include "report/rp_report.h"
 
+#include "platform/messages.h"
+#include "report/rp_controller.h"
 #include "report/rp_printable.h"
+#include "report/rp_printer.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -65,6 +68,16 @@ QString BandBaseName(TRpBandType type) {
     }
     return QStringLiteral("ChildBand");
 }
+
+// The report's receiver of the printer object's messages.
+class TRpReportMessages : public TMessageHandler<QObject> {
+public:
+    explicit TRpReportMessages(TCustomRpReport* report) : report_(report) {}
+    void WndProc(TMessage& message) override { report_->WndProc(message); }
+
+private:
+    TCustomRpReport* report_;
+};
 
 } // namespace
 
@@ -132,7 +145,8 @@ void TRpReportBands::SetHasSummary(bool on) {
 
 TCustomRpReport::TCustomRpReport()
     : bands_(this), units_(RpDefaultUnit()),
-      options_(RpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter})) {
+      options_(RpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter})),
+      messageWindow_(std::make_unique<TRpReportMessages>(this)) {
     // Japanese systems keep the framework's own default face, which can
     // show their script.
     if (QLocale::system().language() != QLocale::Japanese) {
@@ -149,6 +163,7 @@ TCustomRpReport::TCustomRpReport()
 }
 
 TCustomRpReport::~TCustomRpReport() {
+    printer_.reset();
     // Controls and bands hold raw links to each other; clear them before
     // anything is freed.
     for (const auto& band : bandList_)

@@ -18,9 +18,15 @@
 #include <memory>
 #include <vector>
 
+class QObject;
 class TCustomRpReport;
 class TDataSet;
+class TRpController;
+class TRpExportFilter;
 class TRpPrintable;
+class TRpPrinter;
+struct TMessage;
+struct TRpEvElement;
 
 enum class TRpOption : unsigned { FirstPageHeader = 1u, LastPageFooter = 2u, Compression = 4u };
 using TRpOptions = unsigned;
@@ -134,9 +140,78 @@ public:
     void BeginLoad();
     void EndLoad();
 
+    // ---- Generation --------------------------------------------------------
+    // The run walks the report's data set from its first record to its
+    // end, one detail band per record, and draws every band on the pages of
+    // the current printer object. A run in progress is not idle; whatever
+    // happens inside it, the report is idle again afterwards.
+
+    // The preview: a new printer object recording metafile pages, the
+    // registered preview shown, the pages generated; then waits for the
+    // preview to close (returns at once when no preview window shows the
+    // pages, as with the base preview interface). A second call while a run
+    // is in progress or a preview shows returns at once.
+    void Preview();
+    // Generates all pages of one document on the current printer object.
+    void Generate();
+    // Prints the report on the printer with a progress window (a print
+    // request from the preview).
+    void PrintReport();
+    // Stops a run in progress at the next record; nothing otherwise.
+    void Cancel();
+    bool Idle() const { return idle_; }
+    bool Cancelled() const { return cancelled_; }
+
+    // The current printer object (null before the first preview and after
+    // the preview closed).
+    TRpPrinter* Printer() const { return printer_.get(); }
+    void SetPrinter(std::unique_ptr<TRpPrinter> printer);
+    // The receiver of the printer object's messages to the report.
+    QObject* MessageWindow() const { return messageWindow_.get(); }
+    void WndProc(TMessage& message);
+
+    // Values of the run in progress: pages started, the column being
+    // filled, the records walked and their count.
+    int PageCount() const { return pageCount_; }
+    int CurrentColumn() const { return currentColumn_; }
+    int DetailNumber() const;
+    int DetailCount() const;
+    // Position of the next band, tenths of a millimetre (-1 before page 1).
+    double CurrentY() const { return currentY_; }
+
+    // The data set whose records drive the detail band.
+    virtual TDataSet* ReportDataSet() const { return nullptr; }
+
+    // What the print-setup command of a preview runs (set by the printing
+    // layer); returns whether the user accepted.
+    static void SetPrintSetupOperation(std::function<bool(TCustomRpReport* report, QObject* sender)> op);
+    bool PrintSetup(QObject* sender);
+    // Writes the pages of the current printer object through `filter`.
+    void ExportReport(TRpExportFilter& filter);
+
 private:
+    friend class TRpController;
+
     void SortBands();
     void PageChanged();
+
+    // Steps of a run.
+    void RunDocument();
+    void PassValuesToPrinter();
+    void PrepareRun();
+    void UnprepareRun();
+    std::unique_ptr<TRpPrinter> NewPrinter() const;
+    double PageFooterSize() const;
+    double SpaceLeft() const;
+    void PrintBand(TRpCustomBand* band);
+    void PrintBandContents(TRpCustomBand* band, double height);
+    void MakeRoom(TRpCustomBand* band);
+    void NextColumn();
+    void NewPage();
+    void EndPage();
+    double ColumnWidth() const;
+    TRpCustomBand* ChildOf(const TRpCustomBand* band) const;
+    void ForEachPrintable(const std::function<void(TRpPrintable*)>& fn) const;
 
     TRpPage page_;
     TRpReportPrinterSettings printerSettings_;
@@ -154,6 +229,25 @@ private:
     bool loading_ = false;
     std::vector<std::unique_ptr<TRpCustomBand>> bandList_;
     std::vector<std::unique_ptr<TRpPrintable>> printables_;
+
+    // Generation state.
+    bool idle_ = true;
+    bool cancelled_ = false;
+    bool lastPage_ = false;
+    // Only a title or the first page's column header printed since the
+    // page began: a forced break now would leave an empty page.
+    bool headersOnly_ = false;
+    double currentY_ = -1;
+    double currentX_ = 0;
+    int pageCount_ = 0;
+    int currentColumn_ = 1;
+    double columnTop_ = 0;
+    double pageFooterSize_ = 0;
+    TRpEvElement* pageNumber_ = nullptr;
+    TRpEvElement* columnNumber_ = nullptr;
+    std::unique_ptr<TRpController> controller_;
+    std::unique_ptr<TRpPrinter> printer_;
+    std::unique_ptr<QObject> messageWindow_;
 };
 
 // The report class of stored definitions: adds the data set whose records
@@ -162,6 +256,7 @@ class TRpReport : public TCustomRpReport {
 public:
     TDataSet* DataSet() const { return dataSet_; }
     void SetDataSet(TDataSet* dataSet) { dataSet_ = dataSet; }
+    TDataSet* ReportDataSet() const override { return dataSet_; }
 
 private:
     TDataSet* dataSet_ = nullptr;

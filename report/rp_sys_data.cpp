@@ -1,6 +1,10 @@
 // System data fields at design time: the caption names the kind of value.
 #include "report/rp_sys_data.h"
 
+#include "platform/clock.h"
+#include "platform/date_time_format.h"
+#include "report/rp_report.h"
+
 QString RpSysDataName(TRpSysDataType data) {
     switch (data) {
     case sdTime:
@@ -37,4 +41,29 @@ void TRpSysData::SetText(const QString& text) {
 
 void TRpSysData::RebuildCaption() {
     SetCaption(text_ + QLatin1Char('(') + RpSysDataName(data_) + QLatin1Char(')'));
+}
+
+QString TRpSysData::PrintText() {
+    return text_ + Value();
+}
+
+QString TRpSysData::Value() const {
+    const TCustomRpReport* report = Report();
+    switch (data_) {
+    case sdTime:
+        return FormatDateTime(QStringLiteral("t"), Now());
+    case sdDate:
+        return FormatDateTime(QStringLiteral("c"), Date());
+    case sdDateTime:
+        return FormatDateTime(QStringLiteral("c"), Now());
+    case sdPageNumber:
+        return report ? QString::number(report->PageCount()) : QString();
+    case sdReportTitle:
+        return report ? report->ReportTitle() : QString();
+    case sdDetailCount:
+        return report ? QString::number(report->DetailCount()) : QString();
+    case sdDetailNo:
+        return report ? QString::number(report->DetailNumber()) : QString();
+    }
+    return {};
 }

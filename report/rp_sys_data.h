@@ -27,8 +27,16 @@ public:
     const QString& Text() const { return text_; }
     void SetText(const QString& text);
 
+    // After a run the caption names the kind again.
+    void Unprepare() override { RebuildCaption(); }
+
+protected:
+    // The prefix followed directly by the value at this moment.
+    QString PrintText() override;
+
 private:
     void RebuildCaption();
+    QString Value() const;
 
     TRpSysDataType data_ = sdTime;
     QString text_;

@@ -1,6 +1,7 @@
 #include "store/tests/store_test_support.h"
 
 #include "store/field.h"
+#include "store/question_tables.h"
 
 #include <QDir>
 
@@ -36,14 +37,7 @@ std::unique_ptr<TTable> StoreTest::MakeQuestions(const QString& name) {
     auto table = std::make_unique<TTable>(name);
     table->SetSession(DbSession.get());
     table->SetDatabaseName(QStringLiteral("Questoes"));
-    table->SetTableName(QStringLiteral("QUESTOES.DB"));
-    table->AddField<TAutoIncField>(QStringLiteral("Codigo"));
-    table->AddField<TStringField>(QStringLiteral("Questao"), 250);
-    table->AddField<TStringField>(QStringLiteral("Resp_A"), 250);
-    table->AddField<TStringField>(QStringLiteral("Resp_B"), 250);
-    table->AddField<TStringField>(QStringLiteral("Resp_C"), 250);
-    table->AddField<TStringField>(QStringLiteral("Correta"), 1);
-    table->AddField<TStringField>(QStringLiteral("Flag"), 1);
+    DeclareQuestionTable(*table);
     return table;
 }
 
@@ -51,9 +45,7 @@ std::unique_ptr<TTable> StoreTest::MakePhrases(const QString& name) {
     auto table = std::make_unique<TTable>(name);
     table->SetSession(DbSession.get());
     table->SetDatabaseName(QStringLiteral("Questoes"));
-    table->SetTableName(QStringLiteral("FRASES.DB"));
-    table->AddField<TStringField>(QStringLiteral("Correta"), 100);
-    table->AddField<TStringField>(QStringLiteral("Errada"), 100);
+    DeclarePhraseTable(*table);
     return table;
 }
 

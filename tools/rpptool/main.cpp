@@ -3,6 +3,9 @@
 //   rpptool info FILE                        header fields and every page's size
 //   rpptool extract FILE N OUT.emf           page N's metafile, decompressed
 //   rpptool render FILE N OUT.png [--dpi D]  page N drawn onto an image
+//   rpptool listing [--alias NAME | --dir PATH] OUT.rpp
+//                                            the question listing generated
+//                                            from QUESTOES.DB
 //
 // A file the page store cannot read ends the tool with the store's own
 // message on standard error and exit status 1; a wrong command line ends it
@@ -14,6 +17,7 @@
 #include "platform/graphics/metafile_player.h"
 #include "platform/graphics/painter_canvas.h"
 #include "report/rp_page_list.h"
+#include "tools/rpptool/listing.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -45,7 +49,8 @@ QTextStream& Err() {
 int Usage() {
     Err() << "usage: rpptool info FILE\n"
              "       rpptool extract FILE N OUT.emf\n"
-             "       rpptool render FILE N OUT.png [--dpi D]\n";
+             "       rpptool render FILE N OUT.png [--dpi D]\n"
+             "       rpptool listing [--alias NAME | --dir PATH] OUT.rpp\n";
     Err().flush();
     return kExitUsage;
 }
@@ -168,6 +173,10 @@ int Run(int argc, char** argv) {
         return Usage();
     }
     const QString command = args.takeFirst();
+    if (command == "listing") {
+        const int status = RunListing(argc, argv, args);
+        return status < 0 ? Usage() : status;
+    }
     if (command == "info" && args.size() == 1) {
         return Info(args[0]);
     }
