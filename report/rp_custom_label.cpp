@@ -170,7 +170,9 @@ void TRpCustomLabel::Print(TRpPrintContext& context, double x, double y) {
     // centre its alignment anchors.
     if (autoSize_ && text != caption_)
         SetCaption(text);
-    lines_ = RpLayoutLines(text, font_, TRpLineLayout{Width(), autoSize_, wordWrap_, ReportZoom()});
+    bool dropped = false;
+    lines_ = RpLayoutLines(text, font_, TRpLineLayout{Width(), autoSize_, wordWrap_, ReportZoom()},
+                           &dropped);
     const double lineHeight = RpLineHeight(font_);
 
     TRpPrinter& printer = context.Printer;
@@ -227,6 +229,9 @@ void TRpCustomLabel::Print(TRpPrintContext& context, double x, double y) {
     }
     nextLine_ = static_cast<int>(i);
     SetPrintFinished(!(i < lines_.size() && autoStretch_));
+    const bool linesLost = i < lines_.size() && !autoStretch_;
+    if ((linesLost || dropped) && Report() && Report()->OnTextCut)
+        Report()->OnTextCut(this, static_cast<int>(i), static_cast<int>(lines_.size()), dropped);
 
     TRect framed = box;
     framed.Bottom = printer.YPosition(outerBottom + grown);

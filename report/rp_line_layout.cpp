@@ -30,21 +30,22 @@ public:
             if (end < text.size())
                 ++end; // the space or hyphen stays with its word
             // Without word wrap an overflowing word closes the paragraph.
-            if (!AddWord(line, text.mid(start, end - start)))
+            if (!AddWord(line, text.mid(start, end - start))) {
+                dropped_ = true;
                 return;
+            }
             start = end;
         }
         lines_ << line;
     }
 
     QStringList Take() { return std::move(lines_); }
+    bool Dropped() const { return dropped_; }
 
 private:
     static bool IsBreak(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('-'); }
 
-    int Width(const QString& s) const {
-        return (canvas_.TextWidth(s) + 1) * layout_.Zoom / 100;
-    }
+    int Width(const QString& s) const { return (canvas_.TextWidth(s) + 1) * layout_.Zoom / 100; }
     bool Fits(const QString& s) const { return Width(s) <= layout_.BoxWidth; }
 
     // Appends `word` to `line`, closing lines as needed; false when the
@@ -64,6 +65,7 @@ private:
                 line += word.mid(i, n);
                 i += n;
             }
+            dropped_ = dropped_ || i < word.size();
             word.clear();
         }
         lines_ << line;
@@ -71,8 +73,10 @@ private:
         if (!layout_.WordWrap)
             return false;
         if (!Fits(word)) {
-            while (!word.isEmpty() && (layout_.BoxWidth <= 0 || !Fits(word)))
+            while (!word.isEmpty() && (layout_.BoxWidth <= 0 || !Fits(word))) {
                 word.chop(word.size() > 1 && word.back().isLowSurrogate() ? 2 : 1);
+                dropped_ = true;
+            }
             lines_ << word;
             word.clear();
         }
@@ -83,11 +87,13 @@ private:
     TCanvas& canvas_;
     const TRpLineLayout& layout_;
     QStringList lines_;
+    bool dropped_ = false;
 };
 
 } // namespace
 
-QStringList RpLayoutLines(const QString& text, const TFont& font, const TRpLineLayout& layout) {
+QStringList RpLayoutLines(const QString& text, const TFont& font, const TRpLineLayout& layout,
+                          bool* dropped) {
     TCanvas& canvas = ReferenceCanvas();
     const TFont saved = canvas.Font();
     canvas.SetFont(font);
@@ -97,6 +103,8 @@ QStringList RpLayoutLines(const QString& text, const TFont& font, const TRpLineL
     for (const QString& paragraph : withoutFeeds.split(QLatin1Char('\r')))
         breaker.Paragraph(paragraph);
     canvas.SetFont(saved);
+    if (dropped)
+        *dropped = breaker.Dropped();
     return breaker.Take();
 }
 

@@ -23,7 +23,10 @@ struct TRpLineLayout {
 // space or hyphen; a word wider than the box alone is cut to what fits and
 // the rest of it is lost. Without word wrap a paragraph keeps only what
 // fits on its first line.
-QStringList RpLayoutLines(const QString& text, const TFont& font, const TRpLineLayout& layout);
+// `dropped`, when given, is set when characters of the text were left out
+// (a word cut to its box, or what followed without word wrap).
+QStringList RpLayoutLines(const QString& text, const TFont& font, const TRpLineLayout& layout,
+                          bool* dropped = nullptr);
 
 // The height of one line in `font`, in tenths of a millimetre, measured on
 // the same reference device as the breaks, so that a box holds as many

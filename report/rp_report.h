@@ -22,6 +22,7 @@ class QObject;
 class TCustomRpReport;
 class TDataSet;
 class TRpController;
+class TRpCustomLabel;
 class TRpExportFilter;
 class TRpPrintable;
 class TRpPrinter;
@@ -107,6 +108,10 @@ public:
     std::function<void(TCustomRpReport* sender)> OnStartPage;
     std::function<void(TCustomRpReport* sender)> OnEndPage;
     std::function<void(TCustomRpReport* sender, bool& moreData)> OnNeedData;
+    // A text control printed only part of its text: `printed` of its
+    // `lines` lines fit its box, and `dropped` tells that characters were
+    // left out of the lines themselves (a word wider than the box).
+    std::function<void(TRpCustomLabel* control, int printed, int lines, bool dropped)> OnTextCut;
 
     // The band list in print order (page header, title, column header,
     // group headers, detail, sub-detail, group footers, summary, page
@@ -184,13 +189,15 @@ public:
 
     // What the print-setup command of a preview runs (set by the printing
     // layer); returns whether the user accepted.
-    static void SetPrintSetupOperation(std::function<bool(TCustomRpReport* report, QObject* sender)> op);
+    static void
+    SetPrintSetupOperation(std::function<bool(TCustomRpReport* report, QObject* sender)> op);
     bool PrintSetup(QObject* sender);
     // Writes the pages of the current printer object through `filter`.
     void ExportReport(TRpExportFilter& filter);
 
 private:
     friend class TRpController;
+    class TRpCustomLabel;
 
     void SortBands();
     void PageChanged();

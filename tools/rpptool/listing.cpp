@@ -8,8 +8,10 @@
 #include "platform/exceptions.h"
 #include "platform/messages.h"
 #include "report/fr_rel_quest.h"
+#include "report/rp_db_text.h"
 #include "report/rp_printer.h"
 #include "report/rp_report.h"
+#include "store/field.h"
 #include "store/question_tables.h"
 #include "store/session.h"
 #include "store/table.h"
@@ -55,9 +57,13 @@ private:
 int RunListing(int argc, char** argv, const QStringList& args) {
     QString database = QStringLiteral("Questoes");
     QString out;
+    bool quiet = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
-        if ((a == QLatin1String("--alias") || a == QLatin1String("--dir")) && i + 1 < args.size()) {
+        if (a == QLatin1String("--quiet")) {
+            quiet = true;
+        } else if ((a == QLatin1String("--alias") || a == QLatin1String("--dir")) &&
+                   i + 1 < args.size()) {
             database = args.at(++i);
             // A directory is told from an alias by its separator.
             if (a == QLatin1String("--dir") && !database.contains(QLatin1Char('/')))
@@ -87,6 +93,20 @@ int RunListing(int argc, char** argv, const QStringList& args) {
 
     TFRRelQuest form(&perguntas);
     TRpReport& report = *form.RpRelQuest();
+    // The boxes show whole lines only: every text that did not fit is
+    // named, measured by the same layout that printed it.
+    QStringList cut;
+    TField* codigo = perguntas.FieldByName(QStringLiteral("Codigo"));
+    report.OnTextCut = [&](TRpCustomLabel* control, int printed, int lines, bool dropped) {
+        const auto* text = dynamic_cast<const TRpDBText*>(control);
+        if (text == nullptr)
+            return;
+        cut << QStringLiteral("Codigo %1: %2: %3 of %4 line(s) printed%5")
+                   .arg(codigo->AsString(), text->DataField())
+                   .arg(printed)
+                   .arg(lines)
+                   .arg(dropped ? QStringLiteral(", a word cut to its box") : QString());
+    };
     std::unique_ptr<TProgressLine> progress;
     if (isatty(fileno(stderr))) {
         // The preview's printer object takes over the previous one's client.
@@ -102,5 +122,10 @@ int RunListing(int argc, char** argv, const QStringList& args) {
     if (printer == nullptr || printer->Status() != rpsFinished)
         throw Exception(QStringLiteral("The listing was not generated"));
     printer->SaveToFile(out);
+    if (!quiet && !cut.isEmpty()) {
+        QTextStream stdOut(stdout);
+        for (const QString& line : cut)
+            stdOut << line << "\n";
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
-// args: [--alias NAME | --dir PATH] OUT.rpp. Returns the exit status; a
+// args: [--alias NAME | --dir PATH] [--quiet] OUT.rpp. Unless quiet, each
+// text the listing's boxes cut is named on standard output. Returns the exit status; a
 // wrong command line gives -1 (the caller shows the usage).
 int RunListing(int argc, char** argv, const QStringList& args);

@@ -3,9 +3,10 @@
 //   rpptool info FILE                        header fields and every page's size
 //   rpptool extract FILE N OUT.emf           page N's metafile, decompressed
 //   rpptool render FILE N OUT.png [--dpi D]  page N drawn onto an image
-//   rpptool listing [--alias NAME | --dir PATH] OUT.rpp
+//   rpptool listing [--alias NAME | --dir PATH] [--quiet] OUT.rpp
 //                                            the question listing generated
-//                                            from QUESTOES.DB
+//                                            from QUESTOES.DB, naming the
+//                                            texts its boxes cut
 //
 // A file the page store cannot read ends the tool with the store's own
 // message on standard error and exit status 1; a wrong command line ends it
@@ -50,7 +51,7 @@ int Usage() {
     Err() << "usage: rpptool info FILE\n"
              "       rpptool extract FILE N OUT.emf\n"
              "       rpptool render FILE N OUT.png [--dpi D]\n"
-             "       rpptool listing [--alias NAME | --dir PATH] OUT.rpp\n";
+             "       rpptool listing [--alias NAME | --dir PATH] [--quiet] OUT.rpp\n";
     Err().flush();
     return kExitUsage;
 }

@@ -14,6 +14,7 @@ namespace {
 
 struct Result {
     int ExitCode = -1;
+    QString Out;
     QString Err;
 };
 
@@ -24,9 +25,10 @@ protected:
         QDir().mkpath(dir_.path() + QStringLiteral("/config/questoes"));
         QFile registry(dir_.path() + QStringLiteral("/config/questoes/registry.conf"));
         ASSERT_TRUE(registry.open(QIODevice::WriteOnly));
-        registry.write(QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\Database Engine]\nDLLPATH=%1\n")
-                           .arg(QStringLiteral(DBENGINE_DIR))
-                           .toUtf8());
+        registry.write(
+            QStringLiteral("[HKEY_LOCAL_MACHINE\\Software\\Database Engine]\nDLLPATH=%1\n")
+                .arg(QStringLiteral(DBENGINE_DIR))
+                .toUtf8());
         env_ = QProcessEnvironment::systemEnvironment();
         env_.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path() + QStringLiteral("/config"));
         env_.remove(QStringLiteral("DISPLAY"));
@@ -45,25 +47,33 @@ protected:
             return r;
         }
         r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.Out = QString::fromUtf8(p.readAllStandardOutput());
         r.Err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
 
-    // A bank of `questions` questions in its own folder.
-    QString MakeBank(int questions) {
+    // A bank of `questions` questions in its own folder (or of the CSV
+    // lines given).
+    QString MakeBank(int questions, const QByteArray& lines = {}) {
         const QString bank = dir_.path() + QStringLiteral("/bank");
         QDir().mkpath(bank);
         QFile csv(dir_.path() + QStringLiteral("/q.csv"));
         EXPECT_TRUE(csv.open(QIODevice::WriteOnly));
         for (int i = 1; i <= questions; ++i)
             csv.write(QStringLiteral("\"Questão %1\",um,dois,três,A,N\n").arg(i).toUtf8());
+        csv.write(lines);
         csv.close();
-        EXPECT_EQ(Run(QStringLiteral(DBADMIN), {QStringLiteral("--dir"), bank, QStringLiteral("create")}).ExitCode, 0);
+        questions += static_cast<int>(lines.count('\n'));
+        EXPECT_EQ(
+            Run(QStringLiteral(DBADMIN), {QStringLiteral("--dir"), bank, QStringLiteral("create")})
+                .ExitCode,
+            0);
         if (questions > 0)
-            EXPECT_EQ(Run(QStringLiteral(DBADMIN), {QStringLiteral("--dir"), bank, QStringLiteral("load"),
-                                                    QStringLiteral("QUESTOES.DB"), csv.fileName()})
-                          .ExitCode,
-                      0);
+            EXPECT_EQ(
+                Run(QStringLiteral(DBADMIN), {QStringLiteral("--dir"), bank, QStringLiteral("load"),
+                                              QStringLiteral("QUESTOES.DB"), csv.fileName()})
+                    .ExitCode,
+                0);
         return bank;
     }
 
@@ -80,8 +90,9 @@ TEST_F(ListingTest, WritesTheListingOfATableWithoutADisplay) {
         SCOPED_TRACE(questions);
         QDir(Path(QStringLiteral("bank"))).removeRecursively();
         const QString bank = MakeBank(questions);
-        const Result r = Run(QStringLiteral(RPPTOOL), {QStringLiteral("listing"), QStringLiteral("--dir"),
-                                                       bank, Path(QStringLiteral("out.rpp"))});
+        const Result r =
+            Run(QStringLiteral(RPPTOOL), {QStringLiteral("listing"), QStringLiteral("--dir"), bank,
+                                          Path(QStringLiteral("out.rpp"))});
         ASSERT_EQ(r.ExitCode, 0) << qPrintable(r.Err);
         // Not a terminal: no progress line.
         EXPECT_FALSE(r.Err.contains(QStringLiteral("rpptool:"))) << qPrintable(r.Err);
@@ -92,23 +103,51 @@ TEST_F(ListingTest, WritesTheListingOfATableWithoutADisplay) {
 }
 
 TEST_F(ListingTest, AMissingTableIsNamedWithANonZeroExit) {
-    const Result r = Run(QStringLiteral(RPPTOOL), {QStringLiteral("listing"), QStringLiteral("--dir"),
-                                                   Path(QStringLiteral("nowhere")), Path(QStringLiteral("out.rpp"))});
+    const Result r = Run(QStringLiteral(RPPTOOL),
+                         {QStringLiteral("listing"), QStringLiteral("--dir"),
+                          Path(QStringLiteral("nowhere")), Path(QStringLiteral("out.rpp"))});
     EXPECT_NE(r.ExitCode, 0);
-    EXPECT_TRUE(r.Err.contains(QStringLiteral("QUESTOES.DB"), Qt::CaseInsensitive)) << qPrintable(r.Err);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral("QUESTOES.DB"), Qt::CaseInsensitive))
+        << qPrintable(r.Err);
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("out.rpp"))));
 }
 
 TEST_F(ListingTest, AnOutputThatCannotBeWrittenIsNamed) {
     const QString bank = MakeBank(3);
     const QString out = Path(QStringLiteral("no/such/folder/out.rpp"));
-    const Result r = Run(QStringLiteral(RPPTOOL), {QStringLiteral("listing"), QStringLiteral("--dir"), bank, out});
+    const Result r = Run(QStringLiteral(RPPTOOL),
+                         {QStringLiteral("listing"), QStringLiteral("--dir"), bank, out});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_TRUE(r.Err.contains(QDir::toNativeSeparators(out))) << qPrintable(r.Err);
 }
 
 TEST_F(ListingTest, AWrongCommandLineShowsTheUsage) {
-    const Result r = Run(QStringLiteral(RPPTOOL), {QStringLiteral("listing"), QStringLiteral("--dir")});
+    const Result r =
+        Run(QStringLiteral(RPPTOOL), {QStringLiteral("listing"), QStringLiteral("--dir")});
     EXPECT_EQ(r.ExitCode, 2);
     EXPECT_TRUE(r.Err.contains(QStringLiteral("usage")));
+}
+
+TEST_F(ListingTest, NamesTheTextsItsBoxesCutUnlessQuiet) {
+    QByteArray lines;
+    lines += "\"Cabe inteira\",um,dois,três,A,N\n";
+    lines += "\"" + QByteArray("palavra ").repeated(30) + "\",um,dois,três,A,N\n";
+    lines += "\"curta\"," + QByteArray("x").repeated(120) + ",dois,três,A,N\n";
+    const QString bank = MakeBank(0, lines);
+    const Result r =
+        Run(QStringLiteral(RPPTOOL), {QStringLiteral("listing"), QStringLiteral("--dir"), bank,
+                                      Path(QStringLiteral("out.rpp"))});
+    ASSERT_EQ(r.ExitCode, 0) << qPrintable(r.Err);
+    const QStringList named = r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(named.size(), 2) << qPrintable(r.Out);
+    EXPECT_TRUE(named[0].startsWith(QStringLiteral("Codigo 2: Questao: 4 of ")))
+        << qPrintable(named[0]);
+    EXPECT_TRUE(named[1].startsWith(QStringLiteral("Codigo 3: Resp_A: ")) &&
+                named[1].endsWith(QStringLiteral("a word cut to its box")))
+        << qPrintable(named[1]);
+    const Result quiet = Run(QStringLiteral(RPPTOOL),
+                             {QStringLiteral("listing"), QStringLiteral("--quiet"),
+                              QStringLiteral("--dir"), bank, Path(QStringLiteral("q.rpp"))});
+    ASSERT_EQ(quiet.ExitCode, 0);
+    EXPECT_TRUE(quiet.Out.isEmpty()) << qPrintable(quiet.Out);
 }
