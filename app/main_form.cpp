@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 
 #include "app/button_images.h"
+#include "app/export_copier.h"
 #include "app/image_list.h"
 #include "app/popup_menu.h"
 #include "app/tool_bar.h"
@@ -23,7 +24,6 @@
 #include "store/question_tables.h"
 #include "store/session.h"
 #include "store/table.h"
-#include "store/table_family.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -236,7 +236,7 @@ void TForm1::CreatePages() {
     PageControl1->setCurrentWidget(TabSheet1);
 
     const auto memo = [this](const QString& name, const QString& field, int top) {
-        auto* editor = new TFormDBMemo(TabSheet1);
+        auto* editor = new TDBMemo(TabSheet1);
         editor->SetName(name);
         editor->setGeometry(8, top, 489, 41);
         editor->SetDataSource(dsPerguntas_.get());
@@ -257,7 +257,7 @@ void TForm1::CreatePages() {
     DBMemo4 = memo(QStringLiteral("DBMemo4"), QStringLiteral("Resp_C"), 216);
     Label6 = MakeLabel(TabSheet1, QStringLiteral("Label6"), QStringLiteral("Alternativa - Correta"),
                        8, 264, 93, 13);
-    DBComboBox1 = new TFormDBComboBox(TabSheet1);
+    DBComboBox1 = new TDBComboBox(TabSheet1);
     DBComboBox1->SetName(QStringLiteral("DBComboBox1"));
     DBComboBox1->setGeometry(8, 280, 57, 21);
     DBComboBox1->SetItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
@@ -269,7 +269,7 @@ void TForm1::CreatePages() {
     setTabOrder(DBMemo4, DBComboBox1);
 
     const auto edit = [this](const QString& name, const QString& field, int top) {
-        auto* editor = new TFormDBEdit(TabSheet2);
+        auto* editor = new TDBEdit(TabSheet2);
         editor->SetName(name);
         editor->setGeometry(8, top, 490, 21);
         editor->SetDataSource(dsFrases_.get());
@@ -499,28 +499,41 @@ void TForm1::f1Click(QObject*) {
 
 // ---- Export ----------------------------------------------------------------
 
-std::vector<TExportCopy> TForm1::ExportList() const {
-    std::vector<TExportCopy> list;
-    list.push_back({InstallFolder() + QStringLiteral("QDiskApp.exe"),
-                    FloppyFolder() + QStringLiteral("QDiskApp.exe"), QString(), 1});
-    for (const QString& name : {QStringLiteral("QUESTOES.DB"), QStringLiteral("FRASES.DB")}) {
-        TExportCopy copy{InstallFolder() + name, FloppyFolder(), name, 1};
-        // A table that cannot be listed still takes its step; its copy then
-        // fails and is reported with the reason.
-        try {
-            copy.Files = std::max<int>(1, TableFamily(*session_, InstallFolder(), name).size());
-        } catch (const std::exception&) {
+namespace {
+
+// Eats every key and mouse event of the application while it lives, so that
+// nothing typed or clicked during the export acts on the window, then or
+// later; painting and timers go on.
+class TInputBlocker : public QObject {
+public:
+    TInputBlocker() { qApp->installEventFilter(this); }
+    ~TInputBlocker() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
         }
-        list.push_back(copy);
     }
-    return list;
-}
+};
+
+} // namespace
 
 void TForm1::ToolButton11Click(QObject*) {
     if (Dialogs().MessageBox(QStringLiteral("Deseja Exportar as Questões ?"),
                              QStringLiteral("Confirmação de Exportação"), Confirmation) == IDYES) {
         Panel1->show();
-        Panel1->repaint();
         if (Application)
             Application->SetCursor(crHourGlass);
         ApplyBusySet();
@@ -528,41 +541,17 @@ void TForm1::ToolButton11Click(QObject*) {
         gauge->GaugeAttrs()->SetStyle(gsPercent);
         gauge->SetPanelType(sptGauge);
 
-        // Every copy is attempted and its result kept; nothing may end the
-        // sequence half-way and leave the window busy.
         QStringList failures;
-        std::vector<TExportCopy> list;
-        try {
-            list = ExportList();
-        } catch (const std::exception& e) {
-            failures << QString::fromUtf8(e.what());
-        }
-        int total = 0;
-        for (const TExportCopy& copy : list)
-            total += copy.Files;
-        int done = 0;
-        for (const TExportCopy& copy : list) {
-            bool ok = true;
-            QString reason;
-            if (copy.TableName.isEmpty()) {
-                ok = CopyFile(copy.Source, copy.Destination, false);
-                if (!ok)
-                    reason = LastCopyError();
-            } else {
-                try {
-                    CopyTableFamily(*session_, InstallFolder(), copy.TableName, copy.Destination);
-                } catch (const Exception& e) {
-                    ok = false;
-                    reason = e.Message();
-                } catch (const std::exception& e) {
-                    ok = false;
-                    reason = QString::fromUtf8(e.what());
-                }
-            }
-            if (!ok)
-                failures << QStringLiteral("%1: %2").arg(copy.Source, reason);
-            done += copy.Files;
-            gauge->GaugeAttrs()->SetPosition(total > 0 ? done * 100 / total : 100);
+        {
+            const TInputBlocker blocker;
+            // The panel, the disabled buttons and the gauge are on screen,
+            // and what the confirmation covered is painted again, before the
+            // first byte is copied.
+            QCoreApplication::processEvents();
+            TExportCopier copier(*session_, InstallFolder(), FloppyFolder());
+            copier.OnProgress = [gauge](int percent) { gauge->GaugeAttrs()->SetPosition(percent); };
+            copier.OnWaiting = [] { QCoreApplication::processEvents(); };
+            failures = copier.Run();
         }
 
         gauge->SetPanelType(sptNormal);
@@ -570,9 +559,8 @@ void TForm1::ToolButton11Click(QObject*) {
         if (failures.isEmpty())
             Dialogs().ShowMessage(QStringLiteral("Questões Copiadas com Sucesso !"));
         else
-            Dialogs().ShowMessage(
-                QStringLiteral("A exportação não copiou todos os arquivos para %1\n\n%2")
-                    .arg(FloppyFolder(), failures.join(QLatin1Char('\n'))));
+            Dialogs().ShowMessage(QStringLiteral("A exportação não copiou todos os arquivos:\n\n%1")
+                                      .arg(failures.join(QLatin1Char('\n'))));
         if (Application)
             Application->SetCursor(crDefault);
     }

@@ -6,8 +6,10 @@
 // is showing, decided afresh each time.
 #pragma once
 
-#include "app/bound_editors.h"
 #include "platform/keys.h"
+#include "store/controls/db_combo_box.h"
+#include "store/controls/db_edit.h"
+#include "store/controls/db_memo.h"
 
 #include <QPointer>
 #include <QString>
@@ -34,13 +36,6 @@ class TToolButton;
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
 // One entry of the export's copy list.
-struct TExportCopy {
-    QString Source;      // Windows path of the file, or of the table for a family
-    QString Destination; // Windows path of the destination file or folder
-    QString TableName;   // set for a table family copied by the engine
-    int Files = 1;       // how many files the copy counts for on the gauge
-};
-
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -79,19 +74,19 @@ public:
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QLabel* Label2 = nullptr;
-    TFormDBMemo* DBMemo1 = nullptr;
+    TDBMemo* DBMemo1 = nullptr;
     QLabel* Label3 = nullptr;
-    TFormDBMemo* DBMemo2 = nullptr;
+    TDBMemo* DBMemo2 = nullptr;
     QLabel* Label4 = nullptr;
-    TFormDBMemo* DBMemo3 = nullptr;
+    TDBMemo* DBMemo3 = nullptr;
     QLabel* Label5 = nullptr;
-    TFormDBMemo* DBMemo4 = nullptr;
+    TDBMemo* DBMemo4 = nullptr;
     QLabel* Label6 = nullptr;
-    TFormDBComboBox* DBComboBox1 = nullptr;
+    TDBComboBox* DBComboBox1 = nullptr;
     QLabel* Label1 = nullptr;
-    TFormDBEdit* DBEdit1 = nullptr;
+    TDBEdit* DBEdit1 = nullptr;
     QLabel* Label7 = nullptr;
-    TFormDBEdit* DBEdit2 = nullptr;
+    TDBEdit* DBEdit2 = nullptr;
     QFrame* Panel1 = nullptr;
     QLabel* Label8 = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
@@ -114,7 +109,6 @@ public:
     void ApplyBusySet();
     // The export's copies, in order: the companion program, then the files
     // of QUESTOES.DB and of FRASES.DB as the engine keeps them.
-    std::vector<TExportCopy> ExportList() const;
 
     // Handlers.
     void FormCreate(QObject* Sender);

@@ -15,7 +15,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -100,13 +102,32 @@ int CreateBeside(const QByteArray& dest, QByteArray& tempName) {
     return ::mkostemp(tempName.data(), O_CLOEXEC);
 }
 
-TCopyResult Fail(QString reason) {
-    return TCopyResult{false, std::move(reason)};
+TCopyResult Fail(QString reason, TCopyFailure failure = cfOther) {
+    return TCopyResult{false, std::move(reason), failure};
+}
+
+TCopyFailure WriteFailure(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return cfMediumFull;
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return cfWriteProtected;
+    default:
+        return cfOther;
+    }
+}
+
+TCopyResult FailWrite(int error, const QString& shownDest, const QString& shownDir) {
+    return Fail(WriteReason(error, shownDest, shownDir), WriteFailure(error));
 }
 
 } // namespace
 
-TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool failIfExists) {
+TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool failIfExists,
+                            const TCopyProgress& progress) {
     const QString sourcePath = ResolvePath(source);
     if (sourcePath.isEmpty())
         return Fail(QStringLiteral("Caminho de origem inválido: %1").arg(source));
@@ -122,7 +143,8 @@ TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool fai
     if (in.Get() < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)
-            return Fail(QStringLiteral("Arquivo de origem não encontrado: %1").arg(shownSource));
+            return Fail(QStringLiteral("Arquivo de origem não encontrado: %1").arg(shownSource),
+                        cfSourceMissing);
         if (error == EACCES || error == EPERM)
             return Fail(QStringLiteral("Sem permissão para ler %1").arg(shownSource));
         return Fail(
@@ -141,7 +163,7 @@ TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool fai
     if (::stat(QFile::encodeName(destDir).constData(), &dirStat) != 0 ||
         !S_ISDIR(dirStat.st_mode)) {
         if (IsDrivePath(dest) && !QFileInfo(DriveRoot(dest[0])).isDir())
-            return Fail(QStringLiteral("Não há disco na unidade %1").arg(shownDir));
+            return Fail(QStringLiteral("Não há disco na unidade %1").arg(shownDir), cfNoMedium);
         return Fail(QStringLiteral("Pasta de destino não encontrada: %1").arg(destDir));
     }
     struct stat destStat {};
@@ -153,19 +175,24 @@ TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool fai
     // A write-protected file is not replaced, as on the desktop (the rename
     // would otherwise go through, since only the folder's rights count).
     if (destExists && (destStat.st_mode & 0222) == 0)
-        return Fail(QStringLiteral("O arquivo de destino é somente leitura: %1").arg(shownDest));
+        return Fail(QStringLiteral("O arquivo de destino é somente leitura: %1").arg(shownDest),
+                    cfWriteProtected);
 
     // The copy, into a temporary file that is removed on every failure path.
     QByteArray tempName;
     TFd out(CreateBeside(destName, tempName));
     if (out.Get() < 0)
-        return Fail(WriteReason(errno, shownDest, shownDir));
-    const auto failAndClean = [&](QString reason) {
+        return FailWrite(errno, shownDest, shownDir);
+    const auto failAndClean = [&](QString reason, TCopyFailure failure = cfOther) {
         ::unlink(tempName.constData());
-        return Fail(std::move(reason));
+        return Fail(std::move(reason), failure);
+    };
+    const auto failWriting = [&](int error) {
+        return failAndClean(WriteReason(error, shownDest, shownDir), WriteFailure(error));
     };
 
     char buffer[64 * 1024];
+    qint64 copied = 0;
     for (;;) {
         const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
         if (n == 0)
@@ -178,7 +205,10 @@ TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool fai
         }
         int error = 0;
         if (!WriteAll(out.Get(), buffer, static_cast<size_t>(n), error))
-            return failAndClean(WriteReason(error, shownDest, shownDir));
+            return failWriting(error);
+        copied += n;
+        if (progress)
+            progress(copied, sourceStat.st_size);
     }
     // Attributes as the desktop's copy kept them: permissions and the time of
     // the last change. Failing to set them does not fail the copy (FAT media
@@ -187,9 +217,9 @@ TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool fai
     const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
     ::futimens(out.Get(), times);
     if (::fsync(out.Get()) != 0 && errno != EINVAL && errno != EROFS)
-        return failAndClean(WriteReason(errno, shownDest, shownDir));
+        return failWriting(errno);
     if (const int error = out.Close(); error != 0)
-        return failAndClean(WriteReason(error, shownDest, shownDir));
+        return failWriting(error);
 
     // Into place. With failIfExists the rename must not replace a file that
     // appeared meanwhile; file systems without that flag get the plain check.
@@ -201,15 +231,15 @@ TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool fai
                 return failAndClean(
                     QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
             if (error != EINVAL && error != ENOSYS)
-                return failAndClean(WriteReason(error, shownDest, shownDir));
+                return failWriting(error);
             if (::access(destName.constData(), F_OK) == 0)
                 return failAndClean(
                     QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
             if (::rename(tempName.constData(), destName.constData()) != 0)
-                return failAndClean(WriteReason(errno, shownDest, shownDir));
+                return failWriting(errno);
         }
     } else if (::rename(tempName.constData(), destName.constData()) != 0) {
-        return failAndClean(WriteReason(errno, shownDest, shownDir));
+        return failWriting(errno);
     }
 
     // The new name itself must survive a crash or a pulled medium.
@@ -283,4 +313,59 @@ QString CreateTempFile(const QString& prefix) {
     ::close(fd);
     lastError.clear();
     return QFile::decodeName(name);
+}
+
+bool SameFileContents(const QString& original, const QString& copy) {
+    const QString a = ResolvePath(original);
+    const QString b = ResolvePath(copy);
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    TFd first(::open(QFile::encodeName(a).constData(), O_RDONLY | O_CLOEXEC));
+    TFd second(::open(QFile::encodeName(b).constData(), O_RDONLY | O_CLOEXEC));
+    if (first.Get() < 0 || second.Get() < 0)
+        return false;
+    // What the copy's pages still hold in memory is what was meant to be
+    // written; dropping them makes the reads below come from the medium.
+    ::fdatasync(second.Get());
+    ::posix_fadvise(second.Get(), 0, 0, POSIX_FADV_DONTNEED);
+    static constexpr size_t kPiece = 64 * 1024;
+    std::vector<char> x(kPiece), y(kPiece);
+    const auto readFull = [](int fd, char* buffer, size_t size) -> ssize_t {
+        size_t got = 0;
+        while (got < size) {
+            const ssize_t n = ::read(fd, buffer + got, size - got);
+            if (n == 0)
+                break;
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return -1;
+            }
+            got += static_cast<size_t>(n);
+        }
+        return static_cast<ssize_t>(got);
+    };
+    for (;;) {
+        const ssize_t n = readFull(first.Get(), x.data(), kPiece);
+        const ssize_t m = readFull(second.Get(), y.data(), kPiece);
+        if (n < 0 || m < 0 || n != m ||
+            std::memcmp(x.data(), y.data(), static_cast<size_t>(n)) != 0)
+            return false;
+        if (n == 0)
+            return true;
+    }
+}
+
+TCopyFailure DestinationProblem(const QString& folder, qint64 bytes) {
+    const QString path = ResolvePath(folder);
+    if (path.isEmpty() || !QFileInfo(path).isDir())
+        return IsDrivePath(folder) ? cfNoMedium : cfOther;
+    const QByteArray name = QFile::encodeName(path);
+    struct statvfs medium {};
+    if (::statvfs(name.constData(), &medium) != 0)
+        return cfNone;
+    if ((medium.f_flag & ST_RDONLY) != 0 || ::access(name.constData(), W_OK) != 0)
+        return cfWriteProtected;
+    const qint64 free = static_cast<qint64>(medium.f_bavail) * static_cast<qint64>(medium.f_frsize);
+    return free < bytes ? cfMediumFull : cfNone;
 }

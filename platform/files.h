@@ -10,17 +10,45 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
+#include <functional>
+
+// What kind of failure a copy met, for callers that word it themselves.
+enum TCopyFailure {
+    cfNone,
+    cfSourceMissing,
+    cfNoMedium,
+    cfMediumFull,
+    cfWriteProtected,
+    cfOther,
+};
 
 struct TCopyResult {
     bool Ok = false;
     QString Reason; // empty on success
+    TCopyFailure Failure = cfNone;
 };
+
+// Told after every piece written: the bytes copied so far and in all. It
+// runs on the copying thread.
+using TCopyProgress = std::function<void(qint64 copied, qint64 total)>;
 
 // Copies source to dest; with failIfExists an existing dest is an error,
 // otherwise it is replaced unless it is write-protected (no write permission
 // bit), which is refused as the desktop refused a read-only file. The copy keeps the source's
 // permission bits and modification time, as the desktop's copy did.
-TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool failIfExists);
+TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool failIfExists,
+                            const TCopyProgress& progress = {});
+
+// What would keep a copy of `bytes` bytes out of `folder` (a Windows path):
+// a drive without its medium, a read-only or forbidden medium, too little
+// free space; cfNone when none of these is seen.
+TCopyFailure DestinationProblem(const QString& folder, qint64 bytes);
+
+// Whether two files hold the same bytes. The second is read from its medium,
+// not from what the system still keeps in memory of it, so a medium that
+// lost what was written to it is found out.
+bool SameFileContents(const QString& original, const QString& copy);
 
 // CopyFileChecked with the reason kept for LastFileError (per thread).
 bool CopyFile(const QString& source, const QString& dest, bool failIfExists);

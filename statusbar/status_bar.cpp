@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QToolTip>
 
 #include <algorithm>
@@ -226,7 +227,13 @@ TCanvas& TStatusBar::Canvas() {
 }
 
 void TStatusBar::Flush(const TRect& rect) {
-    update(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
+    const QRect area(rect.Left, rect.Top, rect.Width(), rect.Height());
+    // A change is on screen at once, also while the caller keeps the event
+    // loop from running (a long copy); inside a paint it joins that paint.
+    if (isVisible() && !painting_)
+        repaint(area);
+    else
+        update(area);
 }
 
 void TStatusBar::Invalidate() {
@@ -339,6 +346,8 @@ void TStatusBar::resizeEvent(QResizeEvent* event) {
 }
 
 void TStatusBar::paintEvent(QPaintEvent* event) {
+    painting_ = true;
+    const auto done = qScopeGuard([this] { painting_ = false; });
     Dispatch([&] {
         EnsureScreen();
         if (dirty_)

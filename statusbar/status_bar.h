@@ -188,6 +188,7 @@ private:
     bool enabled_ = true;
     unsigned state_ = 0;
     bool dirty_ = true;
+    bool painting_ = false;
     bool pressed_ = false;
     TBitmap screen_;
 };

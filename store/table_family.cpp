@@ -52,7 +52,9 @@ public:
             GetProcAddress(module_, "DbeGetTableFamily"));
         CopyFamily = reinterpret_cast<decltype(&DbeCopyTableFamily)>(
             GetProcAddress(module_, "DbeCopyTableFamily"));
-        if (!GetFamily || !CopyFamily) {
+        CheckTable =
+            reinterpret_cast<decltype(&DbeCheckTable)>(GetProcAddress(module_, "DbeCheckTable"));
+        if (!GetFamily || !CopyFamily || !CheckTable) {
             FreeLibrary(module_);
             module_ = nullptr;
             throw Exception(
@@ -68,6 +70,7 @@ public:
 
     decltype(&DbeGetTableFamily) GetFamily = nullptr;
     decltype(&DbeCopyTableFamily) CopyFamily = nullptr;
+    decltype(&DbeCheckTable) CheckTable = nullptr;
 
 private:
     HMODULE module_ = nullptr;
@@ -92,4 +95,11 @@ void CopyTableFamily(TSession& session, const QString& directory, const QString&
     TFolderDatabase db(session, directory);
     session.Check(entries.CopyFamily(db.Handle(), tableName.toUtf8().constData(),
                                      destDirectory.toUtf8().constData()));
+}
+
+void CheckTableFile(TSession& session, const QString& directory, const QString& tableName) {
+    TSessionLock lock(session);
+    TFamilyEntries entries;
+    TFolderDatabase db(session, directory);
+    session.Check(entries.CheckTable(db.Handle(), tableName.toUtf8().constData()));
 }

@@ -23,3 +23,8 @@ QStringList TableFamily(TSession& session, const QString& directory, const QStri
 // copy fails; the destination then never holds a half-written file.
 void CopyTableFamily(TSession& session, const QString& directory, const QString& tableName,
                      const QString& destDirectory);
+
+// Opens the table `tableName` in `directory` through the engine and checks
+// its file, as after a copy to a medium that may not keep what it was given.
+// Raises EDBEngineError when the table is damaged or cannot be read.
+void CheckTableFile(TSession& session, const QString& directory, const QString& tableName);

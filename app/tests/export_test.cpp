@@ -1,6 +1,8 @@
 #include "app/tests/app_test_support.h"
 
+#include "app/export_copier.h"
 #include "app/tool_bar.h"
+#include "platform/paths.h"
 #include "platform/ui/cursors.h"
 #include "statusbar/ex_status_bar.h"
 #include "statusbar/ex_status_panels.h"
@@ -9,6 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -112,8 +117,10 @@ TEST_F(ExportTest, AMissingSourceIsNamedAndTheOtherFilesAreStillCopied) {
     form.ToolButton11->Click();
     const QString notice = Boxes().LastBox().Text;
     EXPECT_EQ(Boxes().LastBox().Kind, TShownBox::bkShowMessage);
-    EXPECT_TRUE(notice.contains(QStringLiteral("QDiskApp.exe"))) << notice.toStdString();
-    EXPECT_FALSE(notice.contains(QStringLiteral("QUESTOES.DB"))) << notice.toStdString();
+    EXPECT_TRUE(notice.contains(QStringLiteral(
+        "A:\\QDiskApp.exe: o arquivo de origem C:\\ZQ\\Questoes\\QDiskApp.exe não existe")))
+        << notice.toStdString();
+    EXPECT_FALSE(notice.contains(QStringLiteral("Questoes.DB"))) << notice.toStdString();
     EXPECT_NE(notice, QStringLiteral("Questões Copiadas com Sucesso !"));
     EXPECT_NE(Floppy(QStringLiteral("QUESTOES.DB")), QByteArray("<missing>"));
     ExpectIdleAfterwards();
@@ -126,8 +133,12 @@ TEST_F(ExportTest, WithoutAMediumEveryFileIsReportedAndTheWindowIsIdleAgain) {
     Boxes().QueueAnswer(IDYES);
     form.ToolButton11->Click();
     const QString notice = Boxes().LastBox().Text;
-    for (const char* name : {"QDiskApp.exe", "QUESTOES.DB", "FRASES.DB"})
-        EXPECT_TRUE(notice.contains(QString::fromLatin1(name))) << notice.toStdString();
+    for (const char* name : {"A:\\QDiskApp.exe", "A:\\Questoes.DB", "A:\\Frases.DB"})
+        EXPECT_TRUE(notice.contains(QString::fromLatin1(name) +
+                                    QStringLiteral(": não há disco na unidade A:")))
+            << notice.toStdString();
+    // Only the Windows paths the user knows, never this machine's.
+    EXPECT_FALSE(notice.contains(Env.Root())) << notice.toStdString();
     EXPECT_EQ(form.SB1->Panels()[2]->GaugeAttrs()->Position(), 100);
     ExpectIdleAfterwards();
 }
@@ -143,14 +154,66 @@ TEST_F(ExportTest, AnsweringNoCopiesNothingButAppliesTheBrowseSet) {
     ExpectIdleAfterwards();
 }
 
-TEST_F(ExportTest, TheCopyListIsTheCompanionThenBothTableFamilies) {
+TEST_F(ExportTest, TheCopyListIsTheCompanionThenBothTables) {
     TForm1& form = Form();
-    const std::vector<TExportCopy> list = form.ExportList();
+    const std::vector<TExportCopy> list =
+        TExportCopier(*DbSession, TForm1::InstallFolder(), TForm1::FloppyFolder()).List();
+    (void)form;
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].Source, QStringLiteral("C:\\ZQ\\Questoes\\QDiskApp.exe"));
     EXPECT_EQ(list[0].Destination, QStringLiteral("A:\\QDiskApp.exe"));
+    EXPECT_EQ(list[1].Destination, QStringLiteral("A:\\Questoes.DB"));
     EXPECT_EQ(list[1].TableName, QStringLiteral("QUESTOES.DB"));
+    EXPECT_EQ(list[2].Destination, QStringLiteral("A:\\Frases.DB"));
     EXPECT_EQ(list[2].TableName, QStringLiteral("FRASES.DB"));
-    EXPECT_GE(list[1].Files, 1);
-    EXPECT_GE(list[2].Files, 1);
+}
+
+TEST_F(ExportTest, ACopyThatDoesNotReadBackTheSameIsReportedAsFailed) {
+    AddQuestions(1);
+    WriteCompanion("the real program");
+    Form();
+    TExportCopier copier(*DbSession, TForm1::InstallFolder(), TForm1::FloppyFolder());
+    // A medium that keeps other bytes than it was given.
+    copier.CopyService = [](const QString& source, const QString& dest,
+                            const TCopyProgress& progress) {
+        TCopyResult r = CopyFileChecked(source, dest, false, progress);
+        QFile file(ResolvePath(dest));
+        if (file.open(QIODevice::ReadWrite))
+            file.write("garbage");
+        return r;
+    };
+    const QStringList failures = copier.Run();
+    ASSERT_EQ(failures.size(), 1) << failures.join('|').toStdString();
+    EXPECT_EQ(
+        failures[0],
+        QStringLiteral("A:\\QDiskApp.exe: a cópia gravada no disco não confere com o original"));
+}
+
+TEST_F(ExportTest, TheGaugeMovesWithinALongCopyWhileTheCallerKeepsWaiting) {
+    WriteCompanion(QByteArray(1000, 'x'));
+    Form();
+    TExportCopier copier(*DbSession, TForm1::InstallFolder(), TForm1::FloppyFolder());
+    // A slow medium: each tenth of the file is written only after the caller
+    // has waited once more.
+    std::atomic<int> waits{0};
+    copier.OnWaiting = [&] { ++waits; };
+    copier.CopyService = [&](const QString& source, const QString& dest,
+                             const TCopyProgress& progress) {
+        for (int step = 1; step <= 10; ++step) {
+            const int target = waits + 1;
+            while (waits < target)
+                std::this_thread::yield();
+            progress(step * 100, 1000);
+        }
+        return CopyFileChecked(source, dest, false, {});
+    };
+    std::vector<int> positions;
+    copier.OnProgress = [&](int percent) { positions.push_back(percent); };
+    copier.Run();
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.back(), 100);
+    // Positions short of the end were shown while the file was copying.
+    const auto during =
+        std::count_if(positions.begin(), positions.end(), [](int p) { return p > 0 && p < 100; });
+    EXPECT_GE(during, 3) << ::testing::PrintToString(positions);
 }

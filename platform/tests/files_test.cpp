@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -199,3 +202,80 @@ TEST_F(FilesTest, TempFilesAreUniqueEmptyAndPrefixed) {
 }
 
 } // namespace
+
+namespace {
+
+// A real medium for the drive: a small tmpfs mounted on `dir` (read-only
+// when asked), unmounted again with the test. Needs the right to mount,
+// which the test machines' root has; elsewhere the test is skipped.
+class TMountedMedium {
+public:
+    TMountedMedium(const QString& dir, const char* options) : dir_(dir) {
+        QDir().mkpath(dir);
+        const QByteArray command = "mount -t tmpfs -o " + QByteArray(options) + " questoes-test " +
+                                   QFile::encodeName(dir) + " 2>/dev/null";
+        mounted_ = geteuid() == 0 && std::system(command.constData()) == 0;
+    }
+    ~TMountedMedium() {
+        if (mounted_)
+            std::system(("umount " + QFile::encodeName(dir_) + " 2>/dev/null").constData());
+    }
+    bool Mounted() const { return mounted_; }
+
+private:
+    QString dir_;
+    bool mounted_ = false;
+};
+
+} // namespace
+
+TEST_F(FilesTest, AFullMediumIsToldApartFromAWriteProtectedOne) {
+    Write(Drive('c') + QStringLiteral("/zq/questoes/Grande.exe"), QByteArray(256 * 1024, 'x'));
+    {
+        TMountedMedium medium(Drive('a'), "size=64k");
+        if (!medium.Mounted())
+            GTEST_SKIP() << "cannot mount a tmpfs here";
+        const TCopyResult full = CopyFileChecked(QStringLiteral("C:\\ZQ\\Questoes\\Grande.exe"),
+                                                 QStringLiteral("A:\\Grande.exe"), false);
+        EXPECT_FALSE(full.Ok);
+        EXPECT_EQ(full.Failure, cfMediumFull) << full.Reason.toStdString();
+        EXPECT_TRUE(Entries(Drive('a')).isEmpty());
+        EXPECT_EQ(DestinationProblem(QStringLiteral("A:\\"), 256 * 1024), cfMediumFull);
+        EXPECT_EQ(DestinationProblem(QStringLiteral("A:\\"), 1024), cfNone);
+    }
+    {
+        TMountedMedium medium(Drive('a'), "ro,size=1m");
+        if (!medium.Mounted())
+            GTEST_SKIP() << "cannot mount a tmpfs here";
+        const TCopyResult protectedCopy =
+            CopyFileChecked(Source(), QStringLiteral("A:\\Questoes.DB"), false);
+        EXPECT_FALSE(protectedCopy.Ok);
+        EXPECT_EQ(protectedCopy.Failure, cfWriteProtected) << protectedCopy.Reason.toStdString();
+        EXPECT_EQ(DestinationProblem(QStringLiteral("A:\\"), 10), cfWriteProtected);
+    }
+    QDir(Drive('a')).removeRecursively();
+    EXPECT_EQ(DestinationProblem(QStringLiteral("A:\\"), 10), cfNoMedium);
+}
+
+TEST_F(FilesTest, ProgressIsToldAsThePiecesAreWrittenAndTheCopyReadsBackTheSame) {
+    ASSERT_TRUE(QDir().mkpath(Drive('a')));
+    Write(Drive('c') + QStringLiteral("/zq/questoes/Grande.exe"), QByteArray(300 * 1024, 'y'));
+    std::vector<qint64> told;
+    const TCopyResult r =
+        CopyFileChecked(QStringLiteral("C:\\ZQ\\Questoes\\Grande.exe"),
+                        QStringLiteral("A:\\Grande.exe"), false, [&](qint64 copied, qint64 total) {
+                            EXPECT_EQ(total, 300 * 1024);
+                            told.push_back(copied);
+                        });
+    ASSERT_TRUE(r.Ok) << r.Reason.toStdString();
+    ASSERT_GE(told.size(), 4u);
+    EXPECT_EQ(told.back(), 300 * 1024);
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    EXPECT_TRUE(SameFileContents(QStringLiteral("C:\\ZQ\\Questoes\\Grande.exe"),
+                                 QStringLiteral("A:\\Grande.exe")));
+    Write(Drive('a') + QStringLiteral("/Grande.exe"), QByteArray(300 * 1024, 'z'));
+    EXPECT_FALSE(SameFileContents(QStringLiteral("C:\\ZQ\\Questoes\\Grande.exe"),
+                                  QStringLiteral("A:\\Grande.exe")));
+    EXPECT_FALSE(SameFileContents(QStringLiteral("C:\\ZQ\\Questoes\\Grande.exe"),
+                                  QStringLiteral("A:\\Falta.exe")));
+}
