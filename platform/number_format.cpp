@@ -109,8 +109,8 @@ QString FormatFloat(const QString& pattern, double value) {
     if (!std::isfinite(value))
         return QString::number(value);
     if (pattern.isEmpty())
-        return QString::number(value, 'g', 15).replace(QLatin1Char('.'),
-                                                       FormatSettings().DecimalSeparator);
+        return QString::number(value, 'g', 15)
+            .replace(QLatin1Char('.'), FormatSettings().DecimalSeparator);
     const QStringList sections = Sections(pattern);
     QString section = sections.first();
     bool minus = value < 0;

@@ -10,7 +10,9 @@ public:
     QStringList Printers() override { return {}; }
     int DefaultPrinter() override { return -1; }
     TPrinterDevice Device(int) override { return {}; }
-    void BeginJob(int, const QString&) override { throw Exception(QStringLiteral("No printer installed")); }
+    void BeginJob(int, const QString&) override {
+        throw Exception(QStringLiteral("No printer installed"));
+    }
     void NewPage() override {}
     void EndJob() override {}
     void AbortJob() override {}

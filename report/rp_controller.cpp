@@ -65,7 +65,8 @@ void TRpController::Walk(TCustomRpReport& report) {
         dataSet_->Next();
         hasData = !dataSet_->Eof();
         if (recordCount_ != 0)
-            printer.SetProgress(static_cast<int>(static_cast<qint64>(detailNumber_) * 100 / recordCount_));
+            printer.SetProgress(
+                static_cast<int>(static_cast<qint64>(detailNumber_) * 100 / recordCount_));
     }
     if (footer_ != nullptr) {
         if (report.PageCount() == 0)

@@ -46,7 +46,7 @@ private:
     void Sum() {
         Product();
         for (;;) {
-            const QChar op = Take(QLatin1Char('+')) ? QLatin1Char('+')
+            const QChar op = Take(QLatin1Char('+'))   ? QLatin1Char('+')
                              : Take(QLatin1Char('-')) ? QLatin1Char('-')
                                                       : QChar();
             if (op.isNull() || !error_.isEmpty())
@@ -58,7 +58,7 @@ private:
     void Product() {
         Unary();
         for (;;) {
-            const QChar op = Take(QLatin1Char('*')) ? QLatin1Char('*')
+            const QChar op = Take(QLatin1Char('*'))   ? QLatin1Char('*')
                              : Take(QLatin1Char('/')) ? QLatin1Char('/')
                                                       : QChar();
             if (op.isNull() || !error_.isEmpty())
@@ -91,9 +91,11 @@ private:
             Number();
         } else if (c.isLetter() || c == QLatin1Char('_')) {
             const qsizetype start = at_;
-            while (at_ < text_.size() && (text_.at(at_).isLetterOrNumber() || text_.at(at_) == QLatin1Char('_')))
+            while (at_ < text_.size() &&
+                   (text_.at(at_).isLetterOrNumber() || text_.at(at_) == QLatin1Char('_')))
                 ++at_;
-            out_.push_back(TRpEvElement{TRpEvElement::ekFunction, {}, text_.mid(start, at_ - start).toUpper()});
+            out_.push_back(TRpEvElement{
+                TRpEvElement::ekFunction, {}, text_.mid(start, at_ - start).toUpper()});
         } else {
             Fail(QStringLiteral("Unexpected \"%1\"").arg(c));
         }
@@ -144,11 +146,13 @@ bool IsNumber(const QVariant& v) {
 }
 
 TRpEvValue Apply(const QString& op, const QVariant& a, const QVariant& b) {
-    if (op == QLatin1String("+") && a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
+    if (op == QLatin1String("+") && a.typeId() == QMetaType::QString &&
+        b.typeId() == QMetaType::QString)
         return {a.toString() + b.toString(), {}};
     if (!IsNumber(a) || !IsNumber(b))
         return {{}, QStringLiteral("Type mismatch in \"%1\"").arg(op)};
-    if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong && op != QLatin1String("/")) {
+    if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong &&
+        op != QLatin1String("/")) {
         const qint64 x = a.toLongLong(), y = b.toLongLong();
         return {op == QLatin1String("+") ? x + y : op == QLatin1String("-") ? x - y : x * y, {}};
     }
@@ -175,7 +179,8 @@ std::vector<TRpEvElement> RpCompileExpression(const QString& text) {
     return TCompiler(text).Compile();
 }
 
-TRpEvValue RpEvaluate(const std::vector<TRpEvElement>& elements, const TRpEvEnvironment& env, int depth) {
+TRpEvValue RpEvaluate(const std::vector<TRpEvElement>& elements, const TRpEvEnvironment& env,
+                      int depth) {
     if (depth > kMaxDepth)
         return {{}, QStringLiteral("Functions refer to each other in a circle")};
     std::vector<QVariant> stack;
@@ -197,7 +202,8 @@ TRpEvValue RpEvaluate(const std::vector<TRpEvElement>& elements, const TRpEvEnvi
             if (stack.empty() || !IsNumber(stack.back()))
                 return {{}, QStringLiteral("Type mismatch in \"-\"")};
             QVariant& top = stack.back();
-            top = top.typeId() == QMetaType::LongLong ? QVariant(-top.toLongLong()) : QVariant(-top.toDouble());
+            top = top.typeId() == QMetaType::LongLong ? QVariant(-top.toLongLong())
+                                                      : QVariant(-top.toDouble());
             break;
         }
         case TRpEvElement::ekOperator: {

@@ -236,8 +236,8 @@ void TRpPrinter::PrintStoredPages() {
     if (printers.Printing())
         printers.AbortJob();
     const int first = settings_->FirstPage() > 0 ? settings_->FirstPage() : 1;
-    const int last = settings_->LastPage() > 0 ? std::min(settings_->LastPage(), pageCount_)
-                                               : pageCount_;
+    const int last =
+        settings_->LastPage() > 0 ? std::min(settings_->LastPage(), pageCount_) : pageCount_;
     if (last < first)
         return;
     cancelled_ = false;
@@ -247,8 +247,8 @@ void TRpPrinter::PrintStoredPages() {
         QCoreApplication::processEvents();
         pageNum_ = n;
         if (std::unique_ptr<TMetafile> page = pages_.GetPage(n))
-            printers.JobCanvas().StretchDraw(TRect{0, 0, device.PhysicalWidth, device.PhysicalHeight},
-                                             *page);
+            printers.JobCanvas().StretchDraw(
+                TRect{0, 0, device.PhysicalWidth, device.PhysicalHeight}, *page);
         if (cancelled_) {
             printers.AbortJob();
             return;

@@ -157,12 +157,14 @@ void TCustomRpReport::Generate() {
     // Margins wider than the paper are dropped rather than giving a
     // negative printable area.
     if (page_.Stored(TRpPage::iWidth) - page_.Stored(TRpPage::iLeftMargin) -
-            page_.Stored(TRpPage::iRightMargin) < 0) {
+            page_.Stored(TRpPage::iRightMargin) <
+        0) {
         page_.SetStored(TRpPage::iLeftMargin, 0);
         page_.SetStored(TRpPage::iRightMargin, 0);
     }
     if (page_.Stored(TRpPage::iLength) - page_.Stored(TRpPage::iTopMargin) -
-            page_.Stored(TRpPage::iBottomMargin) < 0) {
+            page_.Stored(TRpPage::iBottomMargin) <
+        0) {
         page_.SetStored(TRpPage::iTopMargin, 0);
         page_.SetStored(TRpPage::iBottomMargin, 0);
     }
@@ -237,7 +239,8 @@ void TCustomRpReport::PrepareRun() {
     functions_.Prepare();
     pageNumber_ = functions_.Constant(QStringLiteral("PAGENUMBER"));
     columnNumber_ = functions_.Constant(QStringLiteral("COLUMNNUMBER"));
-    TRpEvEnvironment::SetStringConstant(functions_.Constant(QStringLiteral("REPORTTITLE")), reportTitle_);
+    TRpEvEnvironment::SetStringConstant(functions_.Constant(QStringLiteral("REPORTTITLE")),
+                                        reportTitle_);
     ForEachPrintable([](TRpPrintable* p) {
         p->SetPrintFinished(true);
         p->Prepare();
@@ -259,7 +262,8 @@ TRpCustomBand* TCustomRpReport::ChildOf(const TRpCustomBand* band) const {
     if (!band->HasChild())
         return nullptr;
     for (const auto& b : bandList_)
-        if (auto* child = dynamic_cast<TRpChildBand*>(b.get()); child && child->ParentBand() == band)
+        if (auto* child = dynamic_cast<TRpChildBand*>(b.get());
+            child && child->ParentBand() == band)
             return child;
     return nullptr;
 }
@@ -278,8 +282,9 @@ double TCustomRpReport::PageFooterSize() const {
 double TCustomRpReport::SpaceLeft() const {
     if (idle_ || pageCount_ == 0)
         return 0;
-    return Round(printer_->VerticalExtent() - static_cast<double>(page_.Stored(TRpPage::iBottomMargin)) -
-                 pageFooterSize_ - currentY_);
+    return Round(printer_->VerticalExtent() -
+                 static_cast<double>(page_.Stored(TRpPage::iBottomMargin)) - pageFooterSize_ -
+                 currentY_);
 }
 
 void TCustomRpReport::PrintBand(TRpCustomBand* band) {
@@ -364,9 +369,9 @@ void TCustomRpReport::MakeRoom(TRpCustomBand* band) {
          linked = linked->LinkBand() == band ? nullptr : linked->LinkBand())
         needed += static_cast<double>(linked->Size().Stored(TRpBandSize::iHeight));
     needed = Round(needed);
-    const double pageRoom = static_cast<double>(page_.Stored(TRpPage::iLength) -
-                                                page_.Stored(TRpPage::iTopMargin) -
-                                                page_.Stored(TRpPage::iBottomMargin));
+    const double pageRoom =
+        static_cast<double>(page_.Stored(TRpPage::iLength) - page_.Stored(TRpPage::iTopMargin) -
+                            page_.Stored(TRpPage::iBottomMargin));
     // A band taller than an empty page prints where it is.
     if (pageCount_ == 0 ||
         (band->BandType() != rbPageFooter && SpaceLeft() < needed && needed <= pageRoom))
@@ -377,7 +382,8 @@ double TCustomRpReport::ColumnWidth() const {
     if (const TRpCustomBand* detail = FindBand(rbDetail))
         return static_cast<double>(detail->Size().Stored(TRpBandSize::iWidth));
     const int columns = page_.Columns();
-    const long double printable = page_.Stored(TRpPage::iWidth) - page_.Stored(TRpPage::iLeftMargin) -
+    const long double printable = page_.Stored(TRpPage::iWidth) -
+                                  page_.Stored(TRpPage::iLeftMargin) -
                                   page_.Stored(TRpPage::iRightMargin);
     const long double space = page_.Stored(TRpPage::iColumnSpace);
     return std::floor(static_cast<double>((printable - space * (columns - 1)) / columns));
@@ -421,8 +427,9 @@ void TCustomRpReport::NewPage() {
 void TCustomRpReport::EndPage() {
     if (pageCount_ == 0)
         return;
-    currentY_ = Round(static_cast<double>(page_.Stored(TRpPage::iLength) - page_.Stored(TRpPage::iBottomMargin)) -
-                      pageFooterSize_);
+    currentY_ = Round(
+        static_cast<double>(page_.Stored(TRpPage::iLength) - page_.Stored(TRpPage::iBottomMargin)) -
+        pageFooterSize_);
     currentX_ = static_cast<double>(page_.Stored(TRpPage::iLeftMargin));
     if (!lastPage_ || HasOption(TRpOption::LastPageFooter))
         for (const auto& band : bandList_)
@@ -434,10 +441,13 @@ void TCustomRpReport::EndPage() {
             p->Print(context, 0, 0);
     const double left = static_cast<double>(page_.Stored(TRpPage::iLeftMargin));
     const double top = static_cast<double>(page_.Stored(TRpPage::iTopMargin));
-    const double right = static_cast<double>(page_.Stored(TRpPage::iWidth) - page_.Stored(TRpPage::iRightMargin));
-    const double bottom = static_cast<double>(page_.Stored(TRpPage::iLength) - page_.Stored(TRpPage::iBottomMargin));
-    DrawRpFrame(Frame(), *printer_, Rect(printer_->XPosition(left), printer_->YPosition(top),
-                                         printer_->XPosition(right), printer_->YPosition(bottom)));
+    const double right =
+        static_cast<double>(page_.Stored(TRpPage::iWidth) - page_.Stored(TRpPage::iRightMargin));
+    const double bottom =
+        static_cast<double>(page_.Stored(TRpPage::iLength) - page_.Stored(TRpPage::iBottomMargin));
+    DrawRpFrame(Frame(), *printer_,
+                Rect(printer_->XPosition(left), printer_->YPosition(top),
+                     printer_->XPosition(right), printer_->YPosition(bottom)));
     if (OnEndPage)
         OnEndPage(this);
 }

@@ -13,6 +13,9 @@ jobs=$(nproc)
 # Rebuilds after a small change take seconds with the compiler cache.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths below the checkout count as relative, so that another clone of the
+# project (CI's) finds what this one compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 if [ $ci = 1 ]; then
   build=build/ci
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -60,7 +60,8 @@ void PrepareQuestions(int records) {
                       .toUtf8());
     csv.close();
     Run({QStringLiteral("--dir"), dir, QStringLiteral("create")});
-    Run({QStringLiteral("--dir"), dir, QStringLiteral("load"), QStringLiteral("QUESTOES.DB"), csv.fileName()});
+    Run({QStringLiteral("--dir"), dir, QStringLiteral("load"), QStringLiteral("QUESTOES.DB"),
+         csv.fileName()});
 }
 
 // Notes when the first page is complete.
@@ -107,11 +108,17 @@ void BM_GenerateListing(benchmark::State& state) {
         firstPageMs = std::max(firstPageMs, client.FirstPageNs / 1e6);
         report.SetPrinter(nullptr);
     }
-    state.counters["pages_per_second"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsRate);
+    state.counters["pages_per_second"] =
+        benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kIsRate);
     state.counters["first_page_ms"] = firstPageMs;
     state.counters["peak_rss_MB"] = PeakResidentMB();
 }
-BENCHMARK(BM_GenerateListing)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GenerateListing)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -66,11 +66,13 @@ TEST_F(RunTest, EveryPageHasTheHeaderNineDetailsAndTheFooterInPlace) {
         const TDrawnText* title = FindText(texts, QStringLiteral("Relação das Questões"));
         ASSERT_TRUE(title);
         EXPECT_EQ(title->Y, Px(50));
-        for (const char* caption : {"Questão", "Alternativa A", "Alternativa B", "Alternativa C", "Correta"})
+        for (const char* caption :
+             {"Questão", "Alternativa A", "Alternativa B", "Alternativa C", "Correta"})
             EXPECT_TRUE(FindText(texts, QString::fromUtf8(caption))) << caption;
         const int onPage = n < 3 ? 9 : 2;
         for (int k = 0; k < onPage; ++k) {
-            const TDrawnText* question = FindText(texts, QStringLiteral("Questao %1").arg((n - 1) * 9 + k + 1));
+            const TDrawnText* question =
+                FindText(texts, QStringLiteral("Questao %1").arg((n - 1) * 9 + k + 1));
             ASSERT_TRUE(question) << k;
             EXPECT_EQ(question->Y, Px(156 + 196 * k));
             EXPECT_EQ(question->X, Px(50));
@@ -177,7 +179,8 @@ TEST_F(RunTest, ClosingThePreviewDuringTheRunStopsAtTheNextRecordAndAbortsTheDoc
     EXPECT_FALSE(Perguntas->Eof());
     // The table is usable afterwards.
     Perguntas->First();
-    EXPECT_EQ(Perguntas->FieldByName(QStringLiteral("Questao"))->AsString(), QStringLiteral("Questao 1"));
+    EXPECT_EQ(Perguntas->FieldByName(QStringLiteral("Questao"))->AsString(),
+              QStringLiteral("Questao 1"));
 }
 
 TEST_F(RunTest, CancellingThroughTheProgressFlagFinishesTheCurrentPage) {

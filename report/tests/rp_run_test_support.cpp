@@ -14,7 +14,8 @@ namespace {
 // Draws as the painter canvas does and writes each text down.
 class TTextRecorder : public TPainterCanvas {
 public:
-    TTextRecorder(QImage* image, std::vector<TDrawnText>& texts) : TPainterCanvas(image), texts_(texts) {}
+    TTextRecorder(QImage* image, std::vector<TDrawnText>& texts)
+        : TPainterCanvas(image), texts_(texts) {}
     void ExtTextOut(int x, int y, unsigned options, const TRect* clip, const QString& text,
                     const std::vector<int>* advances) override {
         texts_.push_back(TDrawnText{x, y, text});

@@ -44,15 +44,18 @@ TEST(LineLayout, HyphenatedWordsBreakAfterTheHyphen) {
 }
 
 TEST(LineLayout, AWordWiderThanTheBoxIsCutAndTheRestLost) {
-    const QStringList lines = Lines(QStringLiteral("Pneumoultramicroscopicossilicovulcanoconiotico fim"), 60);
+    const QStringList lines =
+        Lines(QStringLiteral("Pneumoultramicroscopicossilicovulcanoconiotico fim"), 60);
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(QStringLiteral("Pneumoultramicroscopicossilicovulcanoconiotico").startsWith(lines.at(0)));
+    EXPECT_TRUE(
+        QStringLiteral("Pneumoultramicroscopicossilicovulcanoconiotico").startsWith(lines.at(0)));
     EXPECT_LT(lines.at(0).size(), 20);
     EXPECT_EQ(lines.at(1), QStringLiteral("fim"));
 }
 
 TEST(LineLayout, CarriageReturnBreaksAndALoneLineFeedVanishes) {
-    EXPECT_EQ(Lines(QStringLiteral("um\r\ndois"), 500), (QStringList{QStringLiteral("um"), QStringLiteral("dois")}));
+    EXPECT_EQ(Lines(QStringLiteral("um\r\ndois"), 500),
+              (QStringList{QStringLiteral("um"), QStringLiteral("dois")}));
     EXPECT_EQ(Lines(QStringLiteral("um\ndois"), 500), QStringList{QStringLiteral("umdois")});
 }
 
@@ -93,9 +96,11 @@ TEST(ReportFunctions, StartWithTheThreeSettableConstants) {
     env.Prepare();
     env.Prepare();
     TRpEvEnvironment::SetIntegerConstant(env.Constant(QStringLiteral("PAGENUMBER")), 12);
-    TRpEvEnvironment::SetStringConstant(env.Constant(QStringLiteral("REPORTTITLE")), QStringLiteral("Lista"));
+    TRpEvEnvironment::SetStringConstant(env.Constant(QStringLiteral("REPORTTITLE")),
+                                        QStringLiteral("Lista"));
     // A constant of the other kind stays as it is.
-    TRpEvEnvironment::SetStringConstant(env.Constant(QStringLiteral("COLUMNNUMBER")), QStringLiteral("x"));
+    TRpEvEnvironment::SetStringConstant(env.Constant(QStringLiteral("COLUMNNUMBER")),
+                                        QStringLiteral("x"));
     EXPECT_EQ(env.Value(QStringLiteral("pagenumber")).Value.toLongLong(), 12);
     EXPECT_EQ(env.Value(QStringLiteral("REPORTTITLE")).Value.toString(), QStringLiteral("Lista"));
     EXPECT_EQ(env.Value(QStringLiteral("COLUMNNUMBER")).Value.toLongLong(), 0);
@@ -137,7 +142,8 @@ TEST_F(SysDataTest, APageMadeAtMidnightShowsTheDateOnly) {
     OpenListing(1);
     ASSERT_EQ(Generate(), 1);
     const QString date = FormatDateTime(QStringLiteral("ddddd"), clock.Current());
-    EXPECT_TRUE(FindText(PageTexts(*Page(1)), date)) << qPrintable(TextsOf(PageTexts(*Page(1))).join(QLatin1Char('|')));
+    EXPECT_TRUE(FindText(PageTexts(*Page(1)), date))
+        << qPrintable(TextsOf(PageTexts(*Page(1))).join(QLatin1Char('|')));
     clock.Set(clock.Current() + 1.0 / 24);
     ASSERT_EQ(Generate(), 1);
     EXPECT_TRUE(FindText(PageTexts(*Page(1)), date + QStringLiteral(" 01:00:00")));
