@@ -10,6 +10,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -17,6 +18,24 @@
 #include <vector>
 
 namespace {
+
+// Gives the keyboard back to the window a box was shown over once it
+// closes. A window manager does that by itself; without one (or with focus
+// following the pointer) the window would otherwise take no key until it is
+// clicked.
+class TFocusReturn {
+public:
+    explicit TFocusReturn(QWidget* parent) : window_(parent ? parent->window() : nullptr) {}
+    ~TFocusReturn() {
+        if (window_ && window_->isVisible())
+            window_->activateWindow();
+    }
+    TFocusReturn(const TFocusReturn&) = delete;
+    TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+};
 
 QWidget* DialogParent() {
     if (QWidget* modal = QApplication::activeModalWidget())
@@ -105,6 +124,7 @@ std::optional<QString> RunFileDialog(const TFileDialogOptions& options,
 } // namespace
 
 int TQtDialogs::MessageBox(const QString& text, const QString& caption, unsigned flags) {
+    const TFocusReturn focusReturn(DialogParent());
     QMessageBox box(IconOf(flags), caption, text, QMessageBox::NoButton, DialogParent());
     const std::vector<TButton> buttons = ButtonsOf(flags);
     std::vector<std::pair<QAbstractButton*, int>> ids;
@@ -125,6 +145,7 @@ int TQtDialogs::MessageBox(const QString& text, const QString& caption, unsigned
 }
 
 void TQtDialogs::ShowMessage(const QString& text) {
+    const TFocusReturn focusReturn(DialogParent());
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, DialogParent());
     box.exec();
 }
