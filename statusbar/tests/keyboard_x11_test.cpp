@@ -65,8 +65,9 @@ TEST(KeyLockOnX, PanelsShowOffOnceTheLockIsSwitchedOff) {
                 const QImage inside = PanelInside(*bar, lock.Panel);
                 return CountColor(inside, clGrayText) > 5 && CountColor(inside, clWindowText) == 0;
             };
-            if (state.KeyToggled(lock.Vk))
+            if (state.KeyToggled(lock.Vk)) {
                 ASSERT_TRUE(PressOnServer(keysym)); // start from off
+            }
             ASSERT_TRUE(PressOnServer(keysym));
             EXPECT_TRUE(WaitFor(shownOn));
             EXPECT_TRUE(state.KeyToggled(lock.Vk));

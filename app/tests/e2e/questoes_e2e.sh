@@ -36,7 +36,12 @@ printf '[HKEY_LOCAL_MACHINE\\Software\\Database Engine]\nDLLPATH=%s\n' "$engine_
 printf '[Aliases]\nQuestoes=C:\\ZQ\\Questoes\\\n' >"$XDG_CONFIG_HOME/questoes/dbengine.conf"
 "$dbadmin" --dir "$install_dir" create >/dev/null
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A failure leaves a picture of the display beside the test's output.
+fail() {
+  echo "FAIL: $*" >&2
+  if command -v import >/dev/null; then import -window root "$out_dir/e2e_${scenario}_failed.png" || true; fi
+  exit 1
+}
 
 # Polls a command until it succeeds, for at most $1 seconds.
 wait_for() {
@@ -52,7 +57,7 @@ wait_for() {
 title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
 window_named() { xdotool search --onlyvisible --name "$(title_pattern "$1")" | head -n 1 | grep -q .; }
 # The window of one program (by its process id) with a title.
-window_of() { xdotool search --onlyvisible --pid "$1" --name "$(title_pattern "$2")" | head -n 1; }
+window_of() { xdotool search --all --onlyvisible --pid "$1" --name "$(title_pattern "$2")" | head -n 1; }
 has_window_of() { [ -n "$(window_of "$@")" ]; }
 focus_window() {
   local id
@@ -73,12 +78,14 @@ start_program() {
   sleep 0.5
 }
 
-# The question text a program shows: copied from its question editor.
+# The question text a program shows: copied from its question editor,
+# which a click into it (at its place in the window) gives the focus.
 shown_question() {
   xdotool windowfocus --sync "$1"
+  xdotool mousemove --window "$1" 100 100 click 1
   sleep 0.2
   key ctrl+a ctrl+c
-  xclip -o -selection clipboard
+  xclip -o -selection clipboard 2>/dev/null || true
 }
 
 # Alt+F4, then Yes (the default button) in the exit confirmation.
@@ -136,26 +143,36 @@ two-users)
   printf 'Codigo,Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\n' >"$work/questions.csv"
   for i in 1 2 3; do printf '%s,Questao %s,A%s,B%s,C%s,A,N\n' $i $i $i $i $i; done >>"$work/questions.csv"
   "$dbadmin" --dir "$install_dir" load QUESTOES.DB "$work/questions.csv" >/dev/null
+  # Side by side, so that each click lands in the window it is meant for.
   start_program; first=$pid first_win=$win
+  xdotool windowmove --sync "$first_win" 0 100
   start_program; second=$pid second_win=$win
-  [ "$(shown_question "$second_win")" = "Questao 1" ] || fail "the second program does not show question 1"
+  xdotool windowmove --sync "$second_win" 512 100
+  expect_shown() {
+    local shown
+    shown=$(shown_question "$1")
+    [ "$shown" = "$2" ] || fail "$3 (shown: $shown)"
+  }
+  expect_shown "$second_win" "Questao 1" "the second program does not show question 1"
 
   # The first saves a changed question 2; the second moves to it, away and
   # back, and shows the new text each time.
   xdotool windowfocus --sync "$first_win"
-  key Next F9 ctrl+a
+  key Next F9
+  xdotool mousemove --window "$first_win" 100 100 click 1
+  key ctrl+a
   xdotool type --delay 40 "Nova questao dois"
   key F10
   xdotool windowfocus --sync "$second_win"
   key Next
-  [ "$(shown_question "$second_win")" = "Nova questao dois" ] || fail "the second shows the old text"
+  expect_shown "$second_win" "Nova questao dois" "the second shows the old text"
   key Prior Next
-  [ "$(shown_question "$second_win")" = "Nova questao dois" ] || fail "the old text came back"
+  expect_shown "$second_win" "Nova questao dois" "the old text came back"
 
   # The first deletes question 3 while the second shows it: the second's
   # F9 on it gives the engine's message and edits nothing else.
   key Next
-  [ "$(shown_question "$second_win")" = "Questao 3" ] || fail "the second is not on question 3"
+  expect_shown "$second_win" "Questao 3" "the second is not on question 3"
   xdotool windowfocus --sync "$first_win"
   key Next Delete
   wait_for 10 has_window_of "$first" "Confirmação de Exclusão" || fail "no delete confirmation"
@@ -169,9 +186,9 @@ two-users)
     fail "F9 on a question deleted elsewhere showed no message"
   xdotool windowfocus --sync "$(window_of "$second" "Radoziv iv Ivaduvorir de Jogos")"
   key Return
-  wait_for 10 bash -c "! xdotool search --onlyvisible --pid $second --name '^Radoziv iv Ivaduvorir de Jogos\$' | grep -q ." ||
+  wait_for 10 bash -c "! xdotool search --all --onlyvisible --pid $second --name '^Radoziv iv Ivaduvorir de Jogos\$' | grep -q ." ||
     fail "the message stayed up"
-  [ "$(shown_question "$second_win")" = "Questao 3" ] || fail "the second moved to another question"
+  expect_shown "$second_win" "Questao 3" "the second moved to another question"
   # Both at rest: each closes with the exit question, not a refusal.
   pid=$second
   xdotool windowfocus --sync "$second_win"
