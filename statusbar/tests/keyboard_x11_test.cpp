@@ -18,8 +18,9 @@
 
 namespace {
 
-bool PressOnServer(const QString& keysym) {
-    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keysym}) == 0;
+// "keydown", "keyup" or "key" (both) through the server.
+bool OnServer(const char* action, const QString& keysym) {
+    return QProcess::execute(QStringLiteral("xdotool"), {QString::fromLatin1(action), keysym}) == 0;
 }
 
 // Runs the event loop until `done` holds, for at most two seconds.
@@ -66,12 +67,18 @@ TEST(KeyLockOnX, PanelsShowOffOnceTheLockIsSwitchedOff) {
                 return CountColor(inside, clGrayText) > 5 && CountColor(inside, clWindowText) == 0;
             };
             if (state.KeyToggled(lock.Vk)) {
-                ASSERT_TRUE(PressOnServer(keysym)); // start from off
+                ASSERT_TRUE(OnServer("key", keysym)); // start from off
             }
-            ASSERT_TRUE(PressOnServer(keysym));
+            // Held down until the program has seen it go down, as a person
+            // holds a key: on shows while it is down.
+            ASSERT_TRUE(OnServer("keydown", keysym));
             EXPECT_TRUE(WaitFor(shownOn));
+            ASSERT_TRUE(OnServer("keyup", keysym));
             EXPECT_TRUE(state.KeyToggled(lock.Vk));
-            ASSERT_TRUE(PressOnServer(keysym));
+            const int paints = bar->PaintCount(lock.Panel);
+            ASSERT_TRUE(OnServer("keydown", keysym));
+            EXPECT_TRUE(WaitFor([&] { return bar->PaintCount(lock.Panel) > paints; }));
+            ASSERT_TRUE(OnServer("keyup", keysym));
             EXPECT_TRUE(WaitFor(shownOff));
         }
     }
