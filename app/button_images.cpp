@@ -206,16 +206,17 @@ qreal ScreenPixelRatio() {
 }
 
 void LoadNormalImages(TImageList& list, qreal ratio) {
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, true, Blue, Red); }, ratio));
-    list.Add(Draw([](QPainter& p) { Arrow(p, true, Red); }, ratio));
-    list.Add(Draw([](QPainter& p) { Arrow(p, false, Red); }, ratio));
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, false, Blue, Red); }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    const auto draw = [ratio](const TDraw& picture) { return Draw(picture, ratio); };
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, true, Blue, Red); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, true, Red); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, false, Red); }));
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, false, Blue, Red); }));
+    list.Add(draw([](QPainter& p) {
         Page(p, 2, 2, 10, 13);
         Sparkle(p, 12, 3);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) { Floppy(p, 2, 2, Navy); }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    }));
+    list.Add(draw([](QPainter& p) { Floppy(p, 2, 2, Navy); }));
+    list.Add(draw([](QPainter& p) {
         Page(p, 1, 1, 11, 14);
         Lines(p, 3, 8, 5, 9, Gray);
         // The hand holding the pen.
@@ -223,61 +224,62 @@ void LoadNormalImages(TImageList& list, qreal ratio) {
         Frame(p, 9, 9, 5, 4, Black);
         p.setPen(Outline(Navy));
         p.drawLine(7, 13, 11, 8);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) { Bin(p); }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    }));
+    list.Add(draw([](QPainter& p) { Bin(p); }));
+    list.Add(draw([](QPainter& p) {
         p.setPen(QPen(Red, 2));
         p.setBrush(Qt::NoBrush);
         p.drawArc(2, 2, 12, 12, 60 * 16, 290 * 16);
         Polygon(p, QPolygon({QPoint(10, 0), QPoint(14, 3), QPoint(9, 5)}), Red, Red);
         Exclamation(p, 7, DarkRed);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    }));
+    list.Add(draw([](QPainter& p) {
         Floppy(p, 4, 4, Navy);
         Page(p, 0, 0, 7, 9);
         QPolygon a;
         a << QPoint(6, 5) << QPoint(9, 5) << QPoint(9, 3) << QPoint(12, 6) << QPoint(9, 9)
           << QPoint(9, 7) << QPoint(6, 7);
         Polygon(p, a, Red, DarkRed);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) { Door(p, false); }, ratio));
-    list.Add(Draw([](QPainter& p) { Printer(p); }, ratio));
-    list.Add(Draw([](QPainter& p) { Portrait(p); }, ratio));
+    }));
+    list.Add(draw([](QPainter& p) { Door(p, false); }));
+    list.Add(draw([](QPainter& p) { Printer(p); }));
+    list.Add(draw([](QPainter& p) { Portrait(p); }));
 }
 
 void LoadHotFlatImages(TImageList& list, qreal ratio) {
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, true, Cyan, Teal); }, ratio));
-    list.Add(Draw([](QPainter& p) { Arrow(p, true, Red); }, ratio));
-    list.Add(Draw([](QPainter& p) { Arrow(p, false, Red); }, ratio));
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, false, Cyan, Teal); }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    const auto draw = [ratio](const TDraw& picture) { return Draw(picture, ratio); };
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, true, Cyan, Teal); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, true, Red); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, false, Red); }));
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, false, Cyan, Teal); }));
+    list.Add(draw([](QPainter& p) {
         Page(p, 2, 2, 10, 13);
         Lines(p, 4, 9, 7, 13, Navy);
         Sparkle(p, 12, 3);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) { PageWithArrowDown(p, Red); }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    }));
+    list.Add(draw([](QPainter& p) { PageWithArrowDown(p, Red); }));
+    list.Add(draw([](QPainter& p) {
         // A pen lying across, nib at the lower left.
         QPolygon pen;
         pen << QPoint(3, 11) << QPoint(11, 3) << QPoint(13, 5) << QPoint(5, 13);
         Polygon(p, pen, Yellow, Black);
         Polygon(p, QPolygon({QPoint(3, 11), QPoint(5, 13), QPoint(1, 15)}), Skin, Black);
         Fill(p, 11, 3, 2, 2, Red);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) { Bin(p); }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    }));
+    list.Add(draw([](QPainter& p) { Bin(p); }));
+    list.Add(draw([](QPainter& p) {
         p.setPen(QPen(Red, 2));
         p.drawLine(2, 2, 13, 13);
         p.drawLine(13, 2, 2, 13);
         Fill(p, 6, 5, 4, 8, White);
         Exclamation(p, 7, DarkRed);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) {
+    }));
+    list.Add(draw([](QPainter& p) {
         Floppy(p, 4, 4, Navy);
         Floppy(p, 2, 2, Teal);
         Floppy(p, 0, 0, Navy);
-    }, ratio));
-    list.Add(Draw([](QPainter& p) { Door(p, true); }, ratio));
-    list.Add(Draw([](QPainter& p) { Printer(p); }, ratio));
-    list.Add(Draw([](QPainter& p) { Portrait(p); }, ratio));
+    }));
+    list.Add(draw([](QPainter& p) { Door(p, true); }));
+    list.Add(draw([](QPainter& p) { Printer(p); }));
+    list.Add(draw([](QPainter& p) { Portrait(p); }));
 }

@@ -75,8 +75,7 @@ private:
     mutable QString accepted_; // the text as the last change left it
 };
 
-TDBEdit::TDBEdit(QWidget* parent)
-    : TBoundTextEditor(parent), limit_(new TCharacterLimit(this)) {
+TDBEdit::TDBEdit(QWidget* parent) : TBoundTextEditor(parent), limit_(new TCharacterLimit(this)) {
     QLineEdit::setReadOnly(true);
     QLineEdit::setMaxLength(kNoLimit);
     setValidator(limit_);

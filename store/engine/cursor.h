@@ -175,8 +175,8 @@ private:
     size_t winUsed_ = 0; // bytes of winBytes_ in use
     size_t winIndex_ = 0;
     uint64_t winChange_ = 0;
-    uint64_t winDataVersion_ = 0; // the connection's data version at the fill
-    int64_t checkedAtMs_ = 0;     // when the data version was last asked for
+    uint64_t winDataVersion_ = 0;     // the connection's data version at the fill
+    int64_t checkedAtMs_ = 0;         // when the data version was last asked for
     uint64_t* changeCount_ = nullptr; // shared by the process's cursors on the table
     size_t winSize_ = 0;              // rows asked for by the next fill; grows while walking
 };

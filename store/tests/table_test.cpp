@@ -602,7 +602,8 @@ TEST_F(StoreTest, EditOfARecordDeletedElsewhereFailsAndMovesNowhere) {
     second->Next();
     first->Next();
     second->Delete();
-    EXPECT_EQ(STORE_MESSAGE(first->Edit()), "Record was deleted by another user\nTable: QUESTOES.DB");
+    EXPECT_EQ(STORE_MESSAGE(first->Edit()),
+              "Record was deleted by another user\nTable: QUESTOES.DB");
     EXPECT_EQ(first->State(), dsBrowse);
     EXPECT_EQ(Text(*first, "Codigo"), "2");
     EXPECT_EQ(first->RecNo(), 2);

@@ -146,7 +146,7 @@ TEST_F(DBEditTest, CharactersBeyondTheBasicPlaneAreCountedWholeAndNeverSplit) {
     ShowForm();
     ASSERT_TRUE(Focus(edit));
     const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
-    const QString heart = QString::fromUtf8("\xE2\x9D\xA4");      // U+2764, one unit
+    const QString heart = QString::fromUtf8("\xE2\x9D\xA4");     // U+2764, one unit
 
     // Sixty pasted fit in a hundred characters though they are 120 units.
     QApplication::clipboard()->setText(smile.repeated(60));
