@@ -6,6 +6,7 @@
 #include "platform/exceptions.h"
 #include "store/controls/tests/controls_test_support.h"
 #include "store/field.h"
+#include "store/table.h"
 
 #include <QAction>
 #include <QApplication>
@@ -179,6 +180,31 @@ TEST_F(DBEditTest, CharactersBeyondTheBasicPlaneAreCountedWholeAndNeverSplit) {
     const QByteArray stored = FieldText(*TFrases, "Correta").toUtf8();
     EXPECT_EQ(stored, (heart + smile.repeated(99)).toUtf8());
     EXPECT_EQ(FieldText(*TFrases, "Errada"), QStringLiteral("ab") + smile.repeated(98));
+}
+
+// Typing on a phrase that another user deleted meanwhile: the engine's
+// message, and the key goes nowhere, least of all into the next phrase.
+TEST_F(DBEditTest, TypingOnAPhraseDeletedElsewhereIsRefusedWithTheEnginesMessage) {
+    PrepareTables(0, kTwoPhrases);
+    TDBEdit* edit = MakeEdit("DBEdit1", "Correta", &DSFrases);
+    OpenPhrases();
+    ShowForm();
+    ASSERT_TRUE(Focus(edit));
+    TTable other(QStringLiteral("TOutra"));
+    other.SetSession(DbSession.get());
+    other.SetDatabaseName(QStringLiteral("Questoes"));
+    other.SetTableName(QStringLiteral("FRASES.DB"));
+    other.Open();
+    other.Delete();
+
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    EXPECT_EQ(Errors, QStringList{QStringLiteral("Record was deleted by another user\n"
+                                                 "Table: FRASES.DB")});
+    EXPECT_EQ(TFrases->State(), dsBrowse);
+    EXPECT_EQ(edit->text(), QStringLiteral("O sol nasce"));
+    TFrases->Next();
+    EXPECT_EQ(edit->text(), QStringLiteral("A agua molha"));
+    EXPECT_EQ(other.RecordCount(), 1);
 }
 
 TEST_F(DBEditTest, MaximumLengthIsClearedAndTakenAgainOnReactivation) {
