@@ -1,10 +1,16 @@
 // Pixel art for the toolbar buttons. Everything is drawn without
 // antialiasing on whole pixels so the images stay crisp at 16 x 16; colours
 // keep to the classic 16-colour palette the toolbar images always had.
+//
+// On a screen of more device pixels per logical one (a HiDPI screen, a
+// scale factor) the images are drawn at that resolution, 16 x 16 logical:
+// shapes and slants follow the device pixels and outlines are one device
+// pixel thin, so the images are as sharp there as the text is.
 #include "app/button_images.h"
 
 #include "app/image_list.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -31,8 +37,14 @@ const QColor Skin(255, 204, 153);
 
 using TDraw = std::function<void(QPainter&)>;
 
-QPixmap Draw(const TDraw& draw) {
-    QPixmap pixmap(16, 16);
+// One device pixel thin: one pixel of the image at 16 x 16.
+QPen Outline(const QColor& c) {
+    return QPen(c, 0);
+}
+
+QPixmap Draw(const TDraw& draw, qreal ratio) {
+    QPixmap pixmap(QSize(16, 16) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -45,13 +57,15 @@ void Fill(QPainter& p, int x, int y, int w, int h, const QColor& c) {
 }
 
 void Frame(QPainter& p, int x, int y, int w, int h, const QColor& c) {
-    p.setPen(c);
+    p.setPen(Outline(c));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(x, y, w - 1, h - 1);
+    // The right and bottom lines on the last device pixel of the area.
+    const qreal pixel = 1 / p.device()->devicePixelRatioF();
+    p.drawRect(QRectF(x, y, w - pixel, h - pixel));
 }
 
 void Polygon(QPainter& p, const QPolygon& poly, const QColor& fill, const QColor& line) {
-    p.setPen(line);
+    p.setPen(Outline(line));
     p.setBrush(fill);
     p.drawPolygon(poly);
 }
@@ -88,26 +102,24 @@ void Page(QPainter& p, int x = 3, int y = 1, int w = 10, int h = 14) {
     poly << QPoint(x, y) << QPoint(x + w - 4, y) << QPoint(x + w - 1, y + 3)
          << QPoint(x + w - 1, y + h - 1) << QPoint(x, y + h - 1);
     Polygon(p, poly, White, Black);
-    p.setPen(Black);
+    p.setPen(Outline(Black));
     p.drawLine(x + w - 4, y, x + w - 4, y + 3);
     p.drawLine(x + w - 4, y + 3, x + w - 1, y + 3);
 }
 
 void Lines(QPainter& p, int x0, int x1, int y0, int y1, const QColor& c) {
-    p.setPen(c);
+    p.setPen(Outline(c));
     for (int y = y0; y <= y1; y += 2)
         p.drawLine(x0, y, x1, y);
 }
 
 void Sparkle(QPainter& p, int cx, int cy) {
-    p.setPen(Yellow);
+    p.setPen(Outline(Yellow));
     p.drawLine(cx - 2, cy, cx + 2, cy);
     p.drawLine(cx, cy - 2, cx, cy + 2);
-    p.setPen(Olive);
-    p.drawPoint(cx - 1, cy - 1);
-    p.drawPoint(cx + 1, cy + 1);
-    p.drawPoint(cx + 1, cy - 1);
-    p.drawPoint(cx - 1, cy + 1);
+    for (int dx : {-1, 1})
+        for (int dy : {-1, 1})
+            Fill(p, cx + dx, cy + dy, 1, 1, Olive);
 }
 
 void Floppy(QPainter& p, int x, int y, const QColor& body) {
@@ -125,10 +137,10 @@ void Bin(QPainter& p) {
     QPolygon body;
     body << QPoint(4, 5) << QPoint(11, 5) << QPoint(10, 14) << QPoint(5, 14);
     Polygon(p, body, Silver, Black);
-    p.setPen(Gray);
+    p.setPen(Outline(Gray));
     p.drawLine(6, 6, 6, 13);
     p.drawLine(8, 6, 8, 13);
-    p.setPen(Black);
+    p.setPen(Outline(Black));
     p.drawLine(3, 4, 12, 4);
 }
 
@@ -170,7 +182,7 @@ void Portrait(QPainter& p) {
     Fill(p, 1, 1, 14, 14, Olive); // frame
     Fill(p, 3, 3, 10, 10, Cyan);  // sky
     Fill(p, 4, 10, 8, 3, Blue);   // shoulders
-    p.setPen(Black);
+    p.setPen(Outline(Black));
     p.setBrush(Skin);
     p.drawEllipse(6, 5, 4, 5);
     Fill(p, 6, 4, 4, 2, Brown); // hair
@@ -188,34 +200,40 @@ void PageWithArrowDown(QPainter& p, const QColor& arrow) {
 
 } // namespace
 
-void LoadNormalImages(TImageList& list) {
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, true, Blue, Red); }));
-    list.Add(Draw([](QPainter& p) { Arrow(p, true, Red); }));
-    list.Add(Draw([](QPainter& p) { Arrow(p, false, Red); }));
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, false, Blue, Red); }));
-    list.Add(Draw([](QPainter& p) {
+qreal ScreenPixelRatio() {
+    // The highest of the screens, so no screen shows them enlarged.
+    return qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+}
+
+void LoadNormalImages(TImageList& list, qreal ratio) {
+    const auto draw = [ratio](const TDraw& picture) { return Draw(picture, ratio); };
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, true, Blue, Red); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, true, Red); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, false, Red); }));
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, false, Blue, Red); }));
+    list.Add(draw([](QPainter& p) {
         Page(p, 2, 2, 10, 13);
         Sparkle(p, 12, 3);
     }));
-    list.Add(Draw([](QPainter& p) { Floppy(p, 2, 2, Navy); }));
-    list.Add(Draw([](QPainter& p) {
+    list.Add(draw([](QPainter& p) { Floppy(p, 2, 2, Navy); }));
+    list.Add(draw([](QPainter& p) {
         Page(p, 1, 1, 11, 14);
         Lines(p, 3, 8, 5, 9, Gray);
         // The hand holding the pen.
         Fill(p, 9, 9, 5, 4, Skin);
         Frame(p, 9, 9, 5, 4, Black);
-        p.setPen(Navy);
+        p.setPen(Outline(Navy));
         p.drawLine(7, 13, 11, 8);
     }));
-    list.Add(Draw([](QPainter& p) { Bin(p); }));
-    list.Add(Draw([](QPainter& p) {
+    list.Add(draw([](QPainter& p) { Bin(p); }));
+    list.Add(draw([](QPainter& p) {
         p.setPen(QPen(Red, 2));
         p.setBrush(Qt::NoBrush);
         p.drawArc(2, 2, 12, 12, 60 * 16, 290 * 16);
         Polygon(p, QPolygon({QPoint(10, 0), QPoint(14, 3), QPoint(9, 5)}), Red, Red);
         Exclamation(p, 7, DarkRed);
     }));
-    list.Add(Draw([](QPainter& p) {
+    list.Add(draw([](QPainter& p) {
         Floppy(p, 4, 4, Navy);
         Page(p, 0, 0, 7, 9);
         QPolygon a;
@@ -223,23 +241,24 @@ void LoadNormalImages(TImageList& list) {
           << QPoint(9, 7) << QPoint(6, 7);
         Polygon(p, a, Red, DarkRed);
     }));
-    list.Add(Draw([](QPainter& p) { Door(p, false); }));
-    list.Add(Draw([](QPainter& p) { Printer(p); }));
-    list.Add(Draw([](QPainter& p) { Portrait(p); }));
+    list.Add(draw([](QPainter& p) { Door(p, false); }));
+    list.Add(draw([](QPainter& p) { Printer(p); }));
+    list.Add(draw([](QPainter& p) { Portrait(p); }));
 }
 
-void LoadHotFlatImages(TImageList& list) {
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, true, Cyan, Teal); }));
-    list.Add(Draw([](QPainter& p) { Arrow(p, true, Red); }));
-    list.Add(Draw([](QPainter& p) { Arrow(p, false, Red); }));
-    list.Add(Draw([](QPainter& p) { ArrowToBar(p, false, Cyan, Teal); }));
-    list.Add(Draw([](QPainter& p) {
+void LoadHotFlatImages(TImageList& list, qreal ratio) {
+    const auto draw = [ratio](const TDraw& picture) { return Draw(picture, ratio); };
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, true, Cyan, Teal); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, true, Red); }));
+    list.Add(draw([](QPainter& p) { Arrow(p, false, Red); }));
+    list.Add(draw([](QPainter& p) { ArrowToBar(p, false, Cyan, Teal); }));
+    list.Add(draw([](QPainter& p) {
         Page(p, 2, 2, 10, 13);
         Lines(p, 4, 9, 7, 13, Navy);
         Sparkle(p, 12, 3);
     }));
-    list.Add(Draw([](QPainter& p) { PageWithArrowDown(p, Red); }));
-    list.Add(Draw([](QPainter& p) {
+    list.Add(draw([](QPainter& p) { PageWithArrowDown(p, Red); }));
+    list.Add(draw([](QPainter& p) {
         // A pen lying across, nib at the lower left.
         QPolygon pen;
         pen << QPoint(3, 11) << QPoint(11, 3) << QPoint(13, 5) << QPoint(5, 13);
@@ -247,20 +266,20 @@ void LoadHotFlatImages(TImageList& list) {
         Polygon(p, QPolygon({QPoint(3, 11), QPoint(5, 13), QPoint(1, 15)}), Skin, Black);
         Fill(p, 11, 3, 2, 2, Red);
     }));
-    list.Add(Draw([](QPainter& p) { Bin(p); }));
-    list.Add(Draw([](QPainter& p) {
+    list.Add(draw([](QPainter& p) { Bin(p); }));
+    list.Add(draw([](QPainter& p) {
         p.setPen(QPen(Red, 2));
         p.drawLine(2, 2, 13, 13);
         p.drawLine(13, 2, 2, 13);
         Fill(p, 6, 5, 4, 8, White);
         Exclamation(p, 7, DarkRed);
     }));
-    list.Add(Draw([](QPainter& p) {
+    list.Add(draw([](QPainter& p) {
         Floppy(p, 4, 4, Navy);
         Floppy(p, 2, 2, Teal);
         Floppy(p, 0, 0, Navy);
     }));
-    list.Add(Draw([](QPainter& p) { Door(p, true); }));
-    list.Add(Draw([](QPainter& p) { Printer(p); }));
-    list.Add(Draw([](QPainter& p) { Portrait(p); }));
+    list.Add(draw([](QPainter& p) { Door(p, true); }));
+    list.Add(draw([](QPainter& p) { Printer(p); }));
+    list.Add(draw([](QPainter& p) { Portrait(p); }));
 }

@@ -3,9 +3,14 @@
 // command in both lists: Normal is shown at rest, HotFlat under the pointer.
 #pragma once
 
+#include <QtGlobal>
+
 class TImageList;
 
 inline constexpr int ButtonImageCount = 13;
 
-void LoadNormalImages(TImageList& list);
-void LoadHotFlatImages(TImageList& list);
+// Drawn for `ratio` device pixels per logical pixel, 16 x 16 logical; by
+// default for the screens of the program.
+qreal ScreenPixelRatio();
+void LoadNormalImages(TImageList& list, qreal ratio = ScreenPixelRatio());
+void LoadHotFlatImages(TImageList& list, qreal ratio = ScreenPixelRatio());

@@ -1,10 +1,14 @@
 #include "app/image_list.h"
 
 int TImageList::Add(const QPixmap& image) {
-    if (image.width() == width_ && image.height() == height_)
+    // Sizes are logical: an image drawn for a HiDPI screen keeps its pixels.
+    if (image.deviceIndependentSize() == QSizeF(width_, height_)) {
         images_.push_back(image);
-    else
-        images_.push_back(image.scaled(width_, height_));
+    } else {
+        QPixmap scaled = image.scaled(QSize(width_, height_) * image.devicePixelRatio());
+        scaled.setDevicePixelRatio(image.devicePixelRatio());
+        images_.push_back(scaled);
+    }
     return Count() - 1;
 }
 

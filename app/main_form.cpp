@@ -339,16 +339,21 @@ void TForm1::FormShow(QObject*) {
 }
 
 void TForm1::FormClose(QObject*, TCloseAction& Action) {
-    TTable* table = PageTable();
-    if (table->State() == dsInsert) {
-        Dialogs().ShowMessage(
-            QStringLiteral("Não pode Sair, Termine seu Cadastro ou Cancele para Sair !"));
-        Abort();
-    }
-    if (table->State() == dsEdit) {
-        Dialogs().ShowMessage(
-            QStringLiteral("Não pode Sair, Termine suas Alterações ou Cancele para Sair !"));
-        Abort();
+    // Both tables, the page's first: a phrase typed into (which starts its
+    // change by itself) and left for the questions page would otherwise be
+    // dropped without a word when the tables close.
+    TTable* const page = PageTable();
+    for (TTable* table : {page, page == perguntas_.get() ? frases_.get() : perguntas_.get()}) {
+        if (table->State() == dsInsert) {
+            Dialogs().ShowMessage(
+                QStringLiteral("Não pode Sair, Termine seu Cadastro ou Cancele para Sair !"));
+            Abort();
+        }
+        if (table->State() == dsEdit) {
+            Dialogs().ShowMessage(
+                QStringLiteral("Não pode Sair, Termine suas Alterações ou Cancele para Sair !"));
+            Abort();
+        }
     }
     if (Dialogs().MessageBox(QStringLiteral("Deseja Realmente Sair do Sistema ?"),
                              QStringLiteral("Sair do Sistema?"), Confirmation) == IDYES) {

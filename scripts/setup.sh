@@ -12,7 +12,7 @@ packages=(
   libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool
+  xvfb xauth xdotool xclip
 )
 # The fuzz targets are built with clang and its libFuzzer runtime.
 if [ "${QUESTOES_FUZZ:-0}" = 1 ]; then

@@ -89,8 +89,11 @@ void KeyboardEvent(const QKeyEvent& key) {
         QueueRepaints();
         return;
     }
+    // Both the press and the release repaint: X switches a lock on as its
+    // key goes down but off only as it comes up, so the state read after
+    // the press alone would still show a lock just switched off as on.
     const TExStatusPanelType type = TypeOfKey(key.key());
-    if (type == sptNormal || key.type() != QEvent::KeyPress || key.isAutoRepeat())
+    if (type == sptNormal || key.isAutoRepeat())
         return;
     watch.pendingTypes.insert(type);
     QueueRepaints();

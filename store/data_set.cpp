@@ -311,11 +311,20 @@ void TDataSet::Edit() {
     if (!CanModify())
         Error(StoreMessages::DataSetReadOnly);
     SyncCursor();
-    // The latest stored values, read under a write lock; a record locked
-    // elsewhere fails here and the state stays browse.
-    const TGetResult result = GetRecord(buffers_[1], gmCurrent, true);
+    // The latest stored values, read under a write lock. A record locked
+    // elsewhere, or deleted elsewhere, fails here with the engine's message;
+    // the state stays browse and the user stays where they were, never on
+    // another record that they did not choose.
+    TGetResult result;
+    try {
+        result = GetRecord(buffers_[1], gmCurrent, true);
+    } catch (...) {
+        // A record gone leaves the engine in the gap where it was.
+        cursorOnActive_ = false;
+        throw;
+    }
     if (result != grOK) {
-        // The record vanished under us: show what is there now instead.
+        cursorOnActive_ = false;
         Resync();
         return;
     }

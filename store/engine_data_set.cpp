@@ -149,8 +149,11 @@ TGetResult TEngineDataSet::GetRecord(TRecordBuffer& buffer, TGetMode mode, bool 
         return grBOF;
     if (result == DBE_ERR_EOF)
         return grEOF;
-    if (NotFoundCategory(result))
-        return grError; // no record where the cursor stands (a gap, a record gone)
+    // No record where the cursor stands (a gap, a record gone) is a place to
+    // move on from; but a record to be locked for Edit must be the one the
+    // user sees, so its absence is the engine's error.
+    if (NotFoundCategory(result) && !lock)
+        return grError;
     Check(result);
     if (lock)
         locked_ = true;

@@ -54,6 +54,46 @@ TEST(ButtonImages, ImagesOfDifferentCommandsAreDistinct) {
             EXPECT_NE(normal.Image(i).toImage(), normal.Image(j).toImage()) << i << " " << j;
 }
 
+// On a screen of two device pixels per pixel the images are drawn there,
+// not enlarged: somewhere in each, a pixel of the 16 x 16 image is not one
+// colour across its four device pixels. They keep their subject: about as
+// much of each is covered as at 16 x 16.
+TEST(ButtonImages, ImagesForAHighDensityScreenHaveDetailAtEveryDevicePixel) {
+    for (qreal ratio : {1.5, 2.0}) {
+        TImageList small, normal, hot;
+        LoadNormalImages(small, 1.0);
+        LoadNormalImages(normal, ratio);
+        LoadHotFlatImages(hot, ratio);
+        ASSERT_EQ(normal.Count(), ButtonImageCount);
+        for (int i = 0; i < ButtonImageCount; ++i) {
+            for (const TImageList* list : {&normal, &hot}) {
+                const QPixmap pixmap = list->Image(i);
+                EXPECT_EQ(pixmap.deviceIndependentSize(), QSizeF(16, 16)) << i;
+                EXPECT_EQ(pixmap.size(), QSize(16, 16) * ratio) << i;
+            }
+            const double density = double(OpaquePixels(normal.Image(i))) / (ratio * ratio);
+            EXPECT_NEAR(density, OpaquePixels(small.Image(i)), 0.2 * OpaquePixels(small.Image(i)))
+                << "image " << i << " at " << ratio;
+        }
+    }
+    TImageList normal, hot;
+    LoadNormalImages(normal, 2.0);
+    LoadHotFlatImages(hot, 2.0);
+    for (int i = 0; i < ButtonImageCount; ++i) {
+        for (const TImageList* list : {&normal, &hot}) {
+            const QImage image = list->Image(i).toImage().convertToFormat(QImage::Format_ARGB32);
+            bool finer = false;
+            for (int y = 0; y < 32 && !finer; y += 2)
+                for (int x = 0; x < 32 && !finer; x += 2) {
+                    const QRgb c = image.pixel(x, y);
+                    finer = image.pixel(x + 1, y) != c || image.pixel(x, y + 1) != c ||
+                            image.pixel(x + 1, y + 1) != c;
+                }
+            EXPECT_TRUE(finer) << "image " << i << " is a 16 x 16 image enlarged";
+        }
+    }
+}
+
 TEST(ImageList, OutOfRangeGivesNullAndOtherSizesAreScaled) {
     TImageList list;
     EXPECT_TRUE(list.Image(0).isNull());

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QTabWidget>
+#include <QTest>
 
 namespace {
 class StartCloseTest : public MainFormTest {};
@@ -64,28 +65,40 @@ TEST_F(StartCloseTest, ClosingDuringAPhraseEditIsRefusedWithTheEditMessage) {
     EXPECT_EQ(form.TFrases()->State(), dsEdit);
 }
 
-TEST_F(StartCloseTest, OnlyThePageTableIsExamined) {
+TEST_F(StartCloseTest, ClosingIsRefusedWhileTheOtherPagesTableIsEnteredOrChanged) {
     AddPhrases(1);
     TForm1& form = Form();
     form.ToolButton5->Click(); // a question being entered
     ShowPhrases();
-    Boxes().QueueAnswer(IDNO);
     EXPECT_FALSE(form.close());
     ASSERT_EQ(Boxes().BoxCount(), 1);
+    EXPECT_EQ(Boxes().LastBox().Text, InsertRefusal);
+    EXPECT_EQ(form.TPerguntas()->State(), dsInsert);
+    EXPECT_TRUE(form.isVisible());
+    form.TPerguntas()->Cancel();
+
+    // A phrase typed into starts its change by itself; leaving it for the
+    // questions page must not lose it on exit.
+    form.DBEdit1->setFocus();
+    QTest::keyClicks(form.DBEdit1, QStringLiteral("X"));
+    ASSERT_EQ(form.TFrases()->State(), dsEdit);
+    form.PageControl1->setCurrentWidget(form.TabSheet1);
+    EXPECT_FALSE(form.close());
+    ASSERT_EQ(Boxes().BoxCount(), 2);
+    EXPECT_EQ(Boxes().LastBox().Text, EditRefusal);
+    EXPECT_EQ(form.TFrases()->State(), dsEdit);
+    ShowPhrases();
+    form.ToolButton6->Click();
+    EXPECT_EQ(form.TFrases()->State(), dsBrowse);
+    EXPECT_TRUE(DbAdmin({QStringLiteral("dump"), QStringLiteral("FRASES.DB")})
+                    .contains(QStringLiteral("Certa 1X")));
+
+    // With both tables at rest the exit is asked for.
+    Boxes().QueueAnswer(IDNO);
+    EXPECT_FALSE(form.close());
     EXPECT_EQ(Boxes().LastBox().Text, QStringLiteral("Deseja Realmente Sair do Sistema ?"));
     EXPECT_EQ(Boxes().LastBox().Caption, QStringLiteral("Sair do Sistema?"));
     EXPECT_EQ(Boxes().LastBox().Flags, 36u);
-    EXPECT_EQ(form.TPerguntas()->State(), dsInsert);
-    EXPECT_TRUE(form.TFrases()->Active());
-
-    // And the other way round: a phrase being changed does not block the
-    // questions page.
-    form.TPerguntas()->Cancel();
-    form.TFrases()->Edit();
-    form.PageControl1->setCurrentWidget(form.TabSheet1);
-    Boxes().QueueAnswer(IDNO);
-    EXPECT_FALSE(form.close());
-    EXPECT_EQ(Boxes().LastBox().Text, QStringLiteral("Deseja Realmente Sair do Sistema ?"));
 }
 
 TEST_F(StartCloseTest, YesClosesBothTablesAndEndsTheApplication) {

@@ -75,7 +75,7 @@ TEST(KeyLockDrawing, LockOnUsesTheFontColourAndOffGreyText) {
     EXPECT_EQ(CountColor(inside, clGrayText), 0);
 }
 
-TEST(KeyLockHook, HoldingCapsLockRepaintsItsPanelOnce) {
+TEST(KeyLockHook, HoldingCapsLockRepaintsItsPanelOnDownAndUpOnly) {
     TScriptedKeyboard keyboard;
     auto bar = LockBar();
     bar->ResetCounters();
@@ -84,8 +84,9 @@ TEST(KeyLockHook, HoldingCapsLockRepaintsItsPanelOnce) {
     SendKey(window, QEvent::KeyPress, Qt::Key_CapsLock);
     for (int i = 0; i < 5; ++i)
         SendKey(window, QEvent::KeyPress, Qt::Key_CapsLock, true);
-    SendKey(window, QEvent::KeyRelease, Qt::Key_CapsLock);
     EXPECT_EQ(bar->PaintCount(0), 1);
+    SendKey(window, QEvent::KeyRelease, Qt::Key_CapsLock);
+    EXPECT_EQ(bar->PaintCount(0), 2);
     EXPECT_EQ(bar->PaintCount(1), 0); // the Num Lock panel is not concerned
 }
 

@@ -8,10 +8,15 @@
 #include "store/controls/editor_keys.h"
 #include "store/field.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
+#include <QValidator>
 
 namespace {
-// QLineEdit has no "unlimited" setting; this is its own default.
+// QLineEdit has no "unlimited" setting; this is its own default. The
+// widget's own limit counts UTF-16 units and would cut a character in two,
+// so it stays here and the editor's limit is kept by TCharacterLimit.
 constexpr int kNoLimit = 32767;
 
 Qt::Alignment QtAlignment(TAlignment alignment) {
@@ -27,9 +32,54 @@ Qt::Alignment QtAlignment(TAlignment alignment) {
 }
 } // namespace
 
-TDBEdit::TDBEdit(QWidget* parent) : TBoundTextEditor(parent) {
+// Keeps the text to a number of characters (code points), whatever brought
+// the change: keys, paste, drop or input method. Of text put in beyond the
+// limit only the whole characters that fit are kept; a change of which none
+// fits (a character typed at the limit) is refused, so the widget undoes it.
+class TDBEdit::TCharacterLimit : public QValidator {
+public:
+    explicit TCharacterLimit(QObject* parent) : QValidator(parent) {}
+    void SetLimit(int limit) { limit_ = limit; }
+
+    State validate(QString& input, int& pos) const override {
+        if (limit_ > 0 && input.size() > limit_ && CharacterCount(input) > limit_) {
+            // What the change put in: the text between what it left alone at
+            // either end, widened to whole characters.
+            const QString& before = accepted_;
+            qsizetype head = 0;
+            const qsizetype shorter = std::min(before.size(), input.size());
+            while (head < shorter && before.at(head) == input.at(head))
+                ++head;
+            if (head > 0 && input.at(head - 1).isHighSurrogate())
+                --head;
+            qsizetype tail = 0;
+            while (tail < shorter - head &&
+                   before.at(before.size() - 1 - tail) == input.at(input.size() - 1 - tail))
+                ++tail;
+            if (tail > 0 && input.at(input.size() - tail).isLowSurrogate())
+                --tail;
+            const QString inserted = input.mid(head, input.size() - head - tail);
+            const int room = limit_ - (CharacterCount(input) - CharacterCount(inserted));
+            if (room <= 0)
+                return Invalid;
+            const QString kept = CutToCharacters(inserted, room);
+            input = input.left(head) + kept + input.right(tail);
+            pos = int(head + kept.size());
+        }
+        accepted_ = input;
+        return Acceptable;
+    }
+
+private:
+    int limit_ = 0;
+    mutable QString accepted_; // the text as the last change left it
+};
+
+TDBEdit::TDBEdit(QWidget* parent) : TBoundTextEditor(parent), limit_(new TCharacterLimit(this)) {
     QLineEdit::setReadOnly(true);
-    ApplyWidgetMaxLength();
+    QLineEdit::setMaxLength(kNoLimit);
+    setValidator(limit_);
+    ApplyCharacterLimit();
     dataLink_.OnDataChange = [this](TFieldDataLink*) { DataChange(); };
     dataLink_.OnEditingChange = [this](TFieldDataLink*) { EditingChange(); };
     dataLink_.OnUpdateData = [this](TFieldDataLink*) { UpdateData(); };
@@ -42,7 +92,7 @@ TDBEdit::~TDBEdit() = default;
 void TDBEdit::SetMaxLength(int maxLength) {
     maxLength_ = maxLength < 0 ? 0 : maxLength;
     maxLengthFromField_ = false;
-    ApplyWidgetMaxLength();
+    ApplyCharacterLimit();
 }
 
 void TDBEdit::ApplyMaxLength() {
@@ -53,15 +103,11 @@ void TDBEdit::ApplyMaxLength() {
         return; // a length of the editor's own
     maxLength_ = field->Size();
     maxLengthFromField_ = true;
-    ApplyWidgetMaxLength();
+    ApplyCharacterLimit();
 }
 
-void TDBEdit::ApplyWidgetMaxLength() {
-    // Setting it, even to the same value, puts the text back and drops the
-    // selection.
-    const int limit = maxLength_ == 0 ? kNoLimit : maxLength_;
-    if (maxLength() != limit)
-        QLineEdit::setMaxLength(limit);
+void TDBEdit::ApplyCharacterLimit() {
+    limit_->SetLimit(maxLength_);
 }
 
 void TDBEdit::DataChange() {
@@ -99,7 +145,7 @@ void TDBEdit::ActiveChange() {
     if (maxLengthFromField_) {
         maxLength_ = 0;
         maxLengthFromField_ = false;
-        ApplyWidgetMaxLength();
+        ApplyCharacterLimit();
     }
     if (dataLink_.Active())
         ApplyMaxLength();

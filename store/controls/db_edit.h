@@ -23,7 +23,8 @@ public:
     explicit TDBEdit(QWidget* parent = nullptr);
     ~TDBEdit() override;
 
-    // 0 means no limit; a string field sets it to its Size while it is 0.
+    // In characters (code points); 0 means no limit; a string field sets it
+    // to its Size while it is 0. A character is never cut in two.
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int maxLength);
 
@@ -40,8 +41,10 @@ private:
     void ActiveChange();
     void TextEdited();
     void ApplyMaxLength();
-    void ApplyWidgetMaxLength();
+    void ApplyCharacterLimit();
 
+    class TCharacterLimit;
+    TCharacterLimit* limit_; // owned by the widget
     int maxLength_ = 0;
     bool maxLengthFromField_ = false; // maxLength_ was taken from the field
     bool showing_ = false;            // the text is being set from the field

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <type_traits>
 
@@ -33,6 +34,9 @@ constexpr int kBusyTimeoutMs = 5000;
 // to the largest window.
 constexpr size_t kWindowFirst = 16;
 constexpr size_t kWindowMax = 1024;
+// How old, in milliseconds, the last look for other connections' commits
+// may be before a step from the window looks again.
+constexpr int64_t kDataVersionAgeMs = 3;
 
 // Copies the few bytes of one field value. Values are short (a few tens
 // of bytes), where a call to the library's copy costs more than the copy:
@@ -97,9 +101,10 @@ void TCursor::TStmtDeleter::operator()(sqlite3_stmt* s) const {
     sqlite3_finalize(s);
 }
 
-TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeShareMode shareMode,
-                 const std::vector<std::string>& passwords, const std::string& indexName)
-    : name_(std::move(name)), path_(std::move(path)) {
+TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpenMode openMode,
+                 DbeShareMode shareMode, const std::vector<std::string>& passwords,
+                 const std::string& indexName)
+    : name_(std::move(name)), path_(std::move(path)), shownAs_(std::move(shownAs)) {
     readOnly_ = openMode == dbeREADONLY;
     exclusive_ = shareMode == dbeOPENEXCL;
     bool fileReadOnly = IsReadOnlyFile(path_);
@@ -193,12 +198,14 @@ TCursor::TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeSh
         winLast_ = Prepare(select + desc + " LIMIT ?3");
         winAfter_ = Prepare(select + cmp(">") + asc + " LIMIT ?3");
         winBefore_ = Prepare(select + cmp("<") + desc + " LIMIT ?3");
+        dataVersion_ = Prepare("PRAGMA data_version");
         changeCount_ = ChangeCountOf(path_);
     } catch (...) {
         first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
         byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
         update_.reset(), delete_.reset(), maxAutoinc_.reset();
         winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
+        dataVersion_.reset();
         sqlite3_close_v2(db_);
         db_ = nullptr;
         throw;
@@ -212,12 +219,13 @@ TCursor::~TCursor() {
     byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
     update_.reset(), delete_.reset(), maxAutoinc_.reset();
     winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
+    dataVersion_.reset();
     sqlite3_close_v2(db_);
     locks_.Close();
 }
 
 void TCursor::Fail(DbeResult code, std::string detail) const {
-    TEngineError error(code, {"Table: " + path_});
+    TEngineError error(code, {"Table: " + shownAs_});
     if (!detail.empty())
         error.Add(std::move(detail));
     throw error;
@@ -228,14 +236,14 @@ TCursor::TStmt TCursor::Prepare(const std::string& sql) {
     int rc = sqlite3_prepare_v3(db_, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
                                 nullptr);
     if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db_, path_);
+        ThrowSqlite(rc, db_, shownAs_);
     return TStmt(stmt);
 }
 
 void TCursor::Exec(const char* sql) {
     int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db_, path_);
+        ThrowSqlite(rc, db_, shownAs_);
 }
 
 void TCursor::GetProps(DbeCurProps& props) const {
@@ -293,7 +301,7 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
     if (rc == SQLITE_DONE)
         return false;
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, path_);
+        ThrowSqlite(rc, db_, shownAs_);
     ReadRow(stmt, buf);
     return true;
 }
@@ -343,7 +351,7 @@ void TCursor::ReadPosition(sqlite3_stmt* stmt) {
     if (!text) {
         if (sqlite3_value_type(value) == SQLITE_NULL)
             return BlankSlot(f, slot);
-        throw TEngineError(DBE_ERR_NOMEMORY, {"Table: " + path_});
+        throw TEngineError(DBE_ERR_NOMEMORY, {"Table: " + shownAs_});
     }
     std::string_view view(text, size_t(sqlite3_value_bytes(value)));
     // Whatever another program wrote, hand out at most Size characters
@@ -402,7 +410,7 @@ int64_t TCursor::CountBefore(const TKey& key, int64_t rowid) {
     BindKey(countBefore_.get(), key, rowid);
     int rc = sqlite3_step(countBefore_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, path_);
+        ThrowSqlite(rc, db_, shownAs_);
     return sqlite3_column_int64(countBefore_.get(), 0);
 }
 
@@ -475,9 +483,41 @@ void TCursor::StandOnWindowRow(size_t index, void* buf) {
     }
 }
 
+uint64_t TCursor::DataVersion() const {
+    // The version of the file this connection saw at its last read; moves
+    // on when a read finds that another connection committed meanwhile.
+    unsigned int version = 0;
+    sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return version;
+}
+
+bool TCursor::WindowUnchangedOutside() {
+    // The coarse clock is read without entering the kernel.
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    const int64_t nowMs = int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    if (nowMs - checkedAtMs_ < kDataVersionAgeMs)
+        return true;
+    checkedAtMs_ = nowMs;
+    {
+        // A read of the file's header, where SQLite notices another
+        // connection's commit.
+        TResetter reset{dataVersion_.get()};
+        int rc = sqlite3_step(dataVersion_.get());
+        if (rc != SQLITE_ROW)
+            return false; // busy or failing: the refill will say why
+    }
+    return DataVersion() == winDataVersion_;
+}
+
 bool TCursor::StepInWindow(bool forward, void* buf) {
     if (!WindowValid())
         return false;
+    if (!WindowUnchangedOutside()) {
+        // Read afresh from the current record, whose place may have moved.
+        DropWindow();
+        return false;
+    }
     if (forward ? winIndex_ + 1 >= winRows_.size() : winIndex_ == 0)
         return false;
     StandOnWindowRow(forward ? winIndex_ + 1 : winIndex_ - 1, buf);
@@ -507,7 +547,7 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
             if (rc != SQLITE_ROW) {
                 DropWindow();
                 pos_ = pos, key_ = std::move(key), rowid_ = rowid;
-                ThrowSqlite(rc, db_, path_);
+                ThrowSqlite(rc, db_, shownAs_);
             }
             // The window keeps each slot's meaningful bytes, packed: a few
             // hundred rows take a few tens of KB instead of whole record
@@ -542,6 +582,9 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
         std::reverse(winRows_.begin(), winRows_.end());
     }
     winChange_ = *changeCount_;
+    // The fill's read is the last this connection made, so the version is
+    // the one of the rows the window holds.
+    winDataVersion_ = DataVersion();
     winSize_ = want * 2 > kWindowMax ? kWindowMax : want * 2;
     StandOnWindowRow(forward ? 0 : winRows_.size() - 1, buf);
     return true;
@@ -621,7 +664,7 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
             --seq_;
     }
     if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
-        Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid_));
+        Fail(DBE_ERR_LOCKED);
     FillProps(props);
 }
 
@@ -641,7 +684,7 @@ void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
         CheckWritable();
         lockedNow = !locks_.Holds(rowid_);
         if (!locks_.Lock(rowid_))
-            Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid_));
+            Fail(DBE_ERR_LOCKED);
     }
     int64_t rowid = rowid_;
     TKey key = key_;
@@ -660,7 +703,7 @@ void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
         rowid_ = rowid;
         key_ = key;
         pos_ = EPos::Gap;
-        Fail(DBE_ERR_RECDELETED, "Record: " + std::to_string(rowid));
+        Fail(DBE_ERR_RECDELETED);
     }
     FillProps(props);
 }
@@ -714,12 +757,12 @@ void TCursor::SetToBookMark(const void* bookmark) {
         std::memcpy(&key.Real, bytes + 16, 8);
     } else if (!rowidOrder_) {
         SetToBegin();
-        Fail(DBE_ERR_RECNOTFOUND, "Record: " + std::to_string(rowid));
+        Fail(DBE_ERR_RECNOTFOUND);
     }
     key_ = key;
     rowid_ = rowid;
     pos_ = EPos::Gap;
-    Fail(DBE_ERR_RECNOTFOUND, "Record: " + std::to_string(rowid));
+    Fail(DBE_ERR_RECNOTFOUND);
 }
 
 void TCursor::MakeGap() {
@@ -735,7 +778,7 @@ uint32_t TCursor::Count() {
     TResetter reset{count_.get()};
     int rc = sqlite3_step(count_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, path_);
+        ThrowSqlite(rc, db_, shownAs_);
     int64_t n = sqlite3_column_int64(count_.get(), 0);
     return n > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(n);
 }
@@ -757,7 +800,7 @@ void TCursor::CheckBuffer(const void* buf) const {
     std::memcpy(&magic, buf, 4);
     std::memcpy(&count, static_cast<const unsigned char*>(buf) + 4, 2);
     if (magic != kRecordMagic || count != schema_.Fields.size())
-        throw TEngineError(DBE_ERR_INVALIDREC, {"Table: " + path_});
+        throw TEngineError(DBE_ERR_INVALIDREC, {"Table: " + shownAs_});
 }
 
 void TCursor::GetField(uint16_t field, const void* buf, void* dest, size_t cbDest,
@@ -833,7 +876,7 @@ void TCursor::YieldToReaders() {
 
 void TCursor::CheckLockFree(int64_t rowid) {
     if (!locks_.IsFree(rowid))
-        Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid));
+        Fail(DBE_ERR_LOCKED);
 }
 
 void TCursor::BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) const {
@@ -877,7 +920,7 @@ double TCursor::OrderForInsert() {
         if (rc == SQLITE_DONE)
             return false;
         if (rc != SQLITE_ROW)
-            ThrowSqlite(rc, db_, path_);
+            ThrowSqlite(rc, db_, shownAs_);
         *id = sqlite3_column_int64(stmt, 0);
         *order = sqlite3_column_double(stmt, 1);
         return true;
@@ -948,7 +991,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
             TResetter resetMax{maxAutoinc_.get()};
             int rc = sqlite3_step(maxAutoinc_.get());
             if (rc != SQLITE_ROW)
-                ThrowSqlite(rc, db_, path_);
+                ThrowSqlite(rc, db_, shownAs_);
             assigned = sqlite3_column_int64(maxAutoinc_.get(), 0) + 1;
             sqlite3_bind_int64(insert_.get(), autoField, assigned);
         }
@@ -956,7 +999,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
                 Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
-            ThrowSqlite(rc, db_, path_);
+            ThrowSqlite(rc, db_, shownAs_);
         }
         int64_t rowid = sqlite3_last_insert_rowid(db_);
         if (own)
@@ -987,7 +1030,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
         throw;
     }
     if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
-        Fail(DBE_ERR_LOCKED, "Record: " + std::to_string(rowid_));
+        Fail(DBE_ERR_LOCKED);
 }
 
 void TCursor::Modify(const void* buf, bool freeLock) {
@@ -1006,12 +1049,12 @@ void TCursor::Modify(const void* buf, bool freeLock) {
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
                 Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
-            ThrowSqlite(rc, db_, path_);
+            ThrowSqlite(rc, db_, shownAs_);
         }
         if (sqlite3_changes(db_) == 0) {
             locks_.Unlock(rowid_);
             pos_ = EPos::Gap;
-            Fail(DBE_ERR_RECDELETED, "Record: " + std::to_string(rowid_));
+            Fail(DBE_ERR_RECDELETED);
         }
     }
     if (freeLock)
@@ -1034,14 +1077,14 @@ void TCursor::Delete() {
     sqlite3_bind_int64(delete_.get(), 1, rowid_);
     int rc = sqlite3_step(delete_.get());
     if (rc != SQLITE_DONE)
-        ThrowSqlite(rc, db_, path_);
+        ThrowSqlite(rc, db_, shownAs_);
     bool gone = sqlite3_changes(db_) == 0;
     locks_.Unlock(rowid_);
     // The gap where the record stood: next reads the record after it, whose
     // sequence number is the deleted record's.
     pos_ = EPos::Gap;
     if (gone)
-        Fail(DBE_ERR_RECDELETED, "Record: " + std::to_string(rowid_));
+        Fail(DBE_ERR_RECDELETED);
 }
 
 void TCursor::ReleaseLock(bool all) {

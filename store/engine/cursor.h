@@ -9,8 +9,11 @@
 // Walking reads ahead: one statement execution fills a window of the
 // records that follow (or precede) the current one, and the steps after it
 // are served from memory. Every change made through this engine to the
-// table, by any cursor of the process, and every jump drops the window;
-// changes by other processes show at the next refill. Reads that lock a
+// table, by any cursor of the process, and every jump drops the window; so
+// does a commit by any other connection, which SQLite's data version tells.
+// Asking for it takes a read lock on the file, so a step asks only when the
+// last answer is a few milliseconds old: no person steps faster, and a walk
+// by a program pays for it once per few thousand steps. Reads that lock a
 // record, and every change, always go to the file.
 #pragma once
 
@@ -29,9 +32,11 @@ struct sqlite3_stmt;
 
 class TCursor {
 public:
-    // Opens `path` (the table file). Throws TEngineError.
-    TCursor(std::string name, std::string path, DbeOpenMode openMode, DbeShareMode shareMode,
-            const std::vector<std::string>& passwords, const std::string& indexName);
+    // Opens `path` (the table file). `shownAs` is the table as its users
+    // know it, which the messages name. Throws TEngineError.
+    TCursor(std::string name, std::string path, std::string shownAs, DbeOpenMode openMode,
+            DbeShareMode shareMode, const std::vector<std::string>& passwords,
+            const std::string& indexName);
     TCursor(const TCursor&) = delete;
     TCursor& operator=(const TCursor&) = delete;
     ~TCursor();
@@ -100,6 +105,10 @@ private:
     // Steps within the window; false when the window cannot serve the step.
     bool StepInWindow(bool forward, void* buf);
     bool WindowValid() const;
+    // True when no other connection committed since the window was filled,
+    // as far as the last check (at most kDataVersionAge old) can tell.
+    bool WindowUnchangedOutside();
+    uint64_t DataVersion() const;
     void DropWindow();
     void StandOnWindowRow(size_t index, void* buf);
     // Tells every cursor of this process on the table that it changed.
@@ -120,6 +129,7 @@ private:
 
     std::string name_;
     std::string path_;
+    std::string shownAs_;
     bool readOnly_ = false;
     bool exclusive_ = false;
     TTableSchema schema_;
@@ -138,6 +148,7 @@ private:
     TStmt first_, last_, after_, atOrAfter_, before_, byRowid_, count_, countBefore_;
     TStmt insert_, update_, delete_, maxAutoinc_;
     TStmt winFirst_, winLast_, winAfter_, winBefore_;
+    TStmt dataVersion_;
 
     // The read-ahead window, in ascending order: each row's position (its
     // order value, a text one kept in winBytes_, and its row id) and where
@@ -164,6 +175,8 @@ private:
     size_t winUsed_ = 0; // bytes of winBytes_ in use
     size_t winIndex_ = 0;
     uint64_t winChange_ = 0;
+    uint64_t winDataVersion_ = 0;     // the connection's data version at the fill
+    int64_t checkedAtMs_ = 0;         // when the data version was last asked for
     uint64_t* changeCount_ = nullptr; // shared by the process's cursors on the table
     size_t winSize_ = 0;              // rows asked for by the next fill; grows while walking
 };

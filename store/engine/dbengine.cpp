@@ -32,6 +32,7 @@ struct DbeCursorRec {
 struct DbeDatabaseRec {
     std::string Alias;
     fs::path Directory;
+    std::string Written; // the directory as the configuration or the caller wrote it
     std::set<hDbeCur> Cursors;
 };
 
@@ -161,6 +162,19 @@ fs::path TableFile(const DbeDatabaseRec& db, const std::string& name) {
     return *file;
 }
 
+// Table `name` as the people who use it know it: under the database's
+// Windows directory when it was written as one (the program's own messages
+// speak of drives), otherwise by its name alone, since a directory of this
+// machine means nothing to the person reading the message.
+std::string ShownAs(const DbeDatabaseRec& db, const std::string& name) {
+    const std::string& dir = db.Written;
+    const bool windows = dir.size() >= 2 && dir[1] == ':' &&
+                         ((dir[0] >= 'A' && dir[0] <= 'Z') || (dir[0] >= 'a' && dir[0] <= 'z'));
+    if (!windows)
+        return name;
+    return dir.back() == '\\' || dir.back() == ':' ? dir + name : dir + '\\' + name;
+}
+
 void CloseCursorRec(hDbeCur hCur) {
     TEngine& e = Engine();
     e.Cursors.erase(hCur);
@@ -262,6 +276,7 @@ DbeResult DbeOpenDatabase(const char* szAlias, const char* szDbType, DbeOpenMode
                 throw TEngineError(DBE_ERR_DIRNOTFOUND,
                                    {"Alias: " + db->Alias, "Directory: " + *dir});
             db->Directory = *path;
+            db->Written = *dir;
         } else {
             std::error_code ec;
             db->Directory = fs::current_path(ec);
@@ -277,6 +292,7 @@ DbeResult DbeSetDirectory(hDbeDb hDb, const char* szDir) {
         DbeDatabaseRec& db = DatabaseOf(hDb);
         Require(szDir);
         db.Directory = ResolveOrThrow(szDir, "Directory: ");
+        db.Written = szDir;
     });
 }
 
@@ -311,7 +327,7 @@ DbeResult DbeOpenTable(hDbeDb hDb, const char* szTableName, const char* szDriver
         fs::path file = TableFile(db, name);
         auto rec = std::make_unique<DbeCursorRec>();
         rec->Cursor =
-            std::make_unique<TCursor>(name, file.string(), eOpenMode, eShareMode,
+            std::make_unique<TCursor>(name, file.string(), ShownAs(db, name), eOpenMode, eShareMode,
                                       Engine().Session->Passwords, szIndexName ? szIndexName : "");
         rec->Database = hDb;
         hDbeCur handle = rec.release();

@@ -592,7 +592,7 @@ TEST_F(StoreTest, RecordDeletedByAnotherCursorIsSteppedOver) {
     EXPECT_EQ(Text(*first, "Codigo"), "1");
 }
 
-TEST_F(StoreTest, EditOfARecordDeletedElsewhereShowsTheFollowingOne) {
+TEST_F(StoreTest, EditOfARecordDeletedElsewhereFailsAndMovesNowhere) {
     PrepareTables(3);
     AddPassword();
     auto first = MakeQuestions();
@@ -602,11 +602,17 @@ TEST_F(StoreTest, EditOfARecordDeletedElsewhereShowsTheFollowingOne) {
     second->Next();
     first->Next();
     second->Delete();
-    first->Edit();
-    // Edit found the record gone and shows what stands there now.
+    EXPECT_EQ(STORE_MESSAGE(first->Edit()),
+              "Record was deleted by another user\nTable: QUESTOES.DB");
     EXPECT_EQ(first->State(), dsBrowse);
-    EXPECT_EQ(Text(*first, "Codigo"), "3");
+    EXPECT_EQ(Text(*first, "Codigo"), "2");
     EXPECT_EQ(first->RecNo(), 2);
+    // Steps go on from the gap it left.
+    first->Next();
+    EXPECT_EQ(Text(*first, "Codigo"), "3");
     first->Edit();
     EXPECT_EQ(first->State(), dsEdit);
+    first->Cancel();
+    first->Prior();
+    EXPECT_EQ(Text(*first, "Codigo"), "1");
 }

@@ -5,7 +5,7 @@
 # through xdotool and checks the tables and files afterwards.
 #
 # Usage: questoes_e2e.sh SCENARIO QUESTOES DBADMIN ENGINE_DIR OUTPUT_DIR
-#   SCENARIO: add-question | export
+#   SCENARIO: add-question | export | two-users
 # Without Xvfb or xdotool the scenario is skipped (exit code 77).
 set -euo pipefail
 scenario=$1 questoes=$2 dbadmin=$3 engine_dir=$4 out_dir=$5
@@ -36,7 +36,12 @@ printf '[HKEY_LOCAL_MACHINE\\Software\\Database Engine]\nDLLPATH=%s\n' "$engine_
 printf '[Aliases]\nQuestoes=C:\\ZQ\\Questoes\\\n' >"$XDG_CONFIG_HOME/questoes/dbengine.conf"
 "$dbadmin" --dir "$install_dir" create >/dev/null
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A failure leaves a picture of the display beside the test's output.
+fail() {
+  echo "FAIL: $*" >&2
+  if command -v import >/dev/null; then import -window root "$out_dir/e2e_${scenario}_failed.png" || true; fi
+  exit 1
+}
 
 # Polls a command until it succeeds, for at most $1 seconds.
 wait_for() {
@@ -51,6 +56,9 @@ wait_for() {
 # Window titles are matched whole and literally (xdotool takes a pattern).
 title_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')"; }
 window_named() { xdotool search --onlyvisible --name "$(title_pattern "$1")" | head -n 1 | grep -q .; }
+# The window of one program (by its process id) with a title.
+window_of() { xdotool search --all --onlyvisible --pid "$1" --name "$(title_pattern "$2")" | head -n 1; }
+has_window_of() { [ -n "$(window_of "$@")" ]; }
 focus_window() {
   local id
   id=$(xdotool search --onlyvisible --name "$(title_pattern "$1")" | head -n 1)
@@ -59,13 +67,25 @@ focus_window() {
 }
 key() { xdotool key --clearmodifiers --delay 80 "$@"; sleep 0.1; }
 
-pid=
+# Starts the program; $pid is its process, $win its main window.
+pid= win=
 start_program() {
-  QUESTOES_SCREENSHOT=$out_dir/questoes_window.png "$questoes" >"$work/questoes.log" 2>&1 &
+  QUESTOES_SCREENSHOT=$out_dir/questoes_window.png "$questoes" >>"$work/questoes.log" 2>&1 &
   pid=$!
-  wait_for 20 window_named "Cadastro de Questões" || fail "the main window did not appear"
-  wait_for 10 focus_window "Cadastro de Questões" || fail "the main window took no focus"
+  wait_for 20 has_window_of "$pid" "Cadastro de Questões" || fail "the main window did not appear"
+  win=$(window_of "$pid" "Cadastro de Questões")
+  wait_for 10 xdotool windowfocus --sync "$win" || fail "the main window took no focus"
   sleep 0.5
+}
+
+# The question text a program shows: copied from its question editor,
+# which a click into it (at its place in the window) gives the focus.
+shown_question() {
+  xdotool windowfocus --sync "$1"
+  xdotool mousemove --window "$1" 100 100 click 1
+  sleep 0.2
+  key ctrl+a ctrl+c
+  xclip -o -selection clipboard 2>/dev/null || true
 }
 
 # Alt+F4, then Yes (the default button) in the exit confirmation.
@@ -116,6 +136,71 @@ export)
     fail "the phrases did not reach the floppy"
   "$dbadmin" --dir "$QUESTOES_DRIVE_A" dump QUESTOES.DB >/dev/null ||
     fail "the questions table on the floppy is not readable"
+  ;;
+two-users)
+  # Two programs on one bank, as two users at two machines.
+  command -v xclip >/dev/null || { echo "skipped: xclip is not installed"; exit 77; }
+  printf 'Codigo,Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\n' >"$work/questions.csv"
+  for i in 1 2 3; do printf '%s,Questao %s,A%s,B%s,C%s,A,N\n' $i $i $i $i $i; done >>"$work/questions.csv"
+  "$dbadmin" --dir "$install_dir" load QUESTOES.DB "$work/questions.csv" >/dev/null
+  # Side by side, so that each click lands in the window it is meant for.
+  start_program; first=$pid first_win=$win
+  xdotool windowmove --sync "$first_win" 0 100
+  start_program; second=$pid second_win=$win
+  xdotool windowmove --sync "$second_win" 512 100
+  expect_shown() {
+    local shown
+    shown=$(shown_question "$1")
+    [ "$shown" = "$2" ] || fail "$3 (shown: $shown)"
+  }
+  expect_shown "$second_win" "Questao 1" "the second program does not show question 1"
+
+  # The first saves a changed question 2; the second moves to it, away and
+  # back, and shows the new text each time.
+  xdotool windowfocus --sync "$first_win"
+  key Next F9
+  xdotool mousemove --window "$first_win" 100 100 click 1
+  key ctrl+a
+  xdotool type --delay 40 "Nova questao dois"
+  key F10
+  xdotool windowfocus --sync "$second_win"
+  key Next
+  expect_shown "$second_win" "Nova questao dois" "the second shows the old text"
+  key Prior Next
+  expect_shown "$second_win" "Nova questao dois" "the old text came back"
+
+  # The first deletes question 3 while the second shows it: the second's
+  # F9 on it gives the engine's message and edits nothing else.
+  key Next
+  expect_shown "$second_win" "Questao 3" "the second is not on question 3"
+  xdotool windowfocus --sync "$first_win"
+  key Next Delete
+  wait_for 10 has_window_of "$first" "Confirmação de Exclusão" || fail "no delete confirmation"
+  xdotool windowfocus --sync "$(window_of "$first" "Confirmação de Exclusão")"
+  key Return
+  wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Confirmação de Exclusão\$' | grep -q ." ||
+    fail "the confirmation stayed up"
+  xdotool windowfocus --sync "$second_win"
+  key F9
+  wait_for 10 has_window_of "$second" "Radoziv iv Ivaduvorir de Jogos" ||
+    fail "F9 on a question deleted elsewhere showed no message"
+  xdotool windowfocus --sync "$(window_of "$second" "Radoziv iv Ivaduvorir de Jogos")"
+  key Return
+  wait_for 10 bash -c "! xdotool search --all --onlyvisible --pid $second --name '^Radoziv iv Ivaduvorir de Jogos\$' | grep -q ." ||
+    fail "the message stayed up"
+  expect_shown "$second_win" "Questao 3" "the second moved to another question"
+  # Both at rest: each closes with the exit question, not a refusal.
+  pid=$second
+  xdotool windowfocus --sync "$second_win"
+  close_program
+  pid=$first
+  xdotool windowfocus --sync "$first_win"
+  close_program
+  dump=$("$dbadmin" --dir "$install_dir" dump QUESTOES.DB | tr -d '\r')
+  echo "$dump"
+  echo "$dump" | grep -q '^2,Nova questao dois,A2,B2,C2,A,N$' || fail "question 2 was not saved"
+  ! echo "$dump" | grep -q 'Questao 3' || fail "question 3 was not deleted"
+  [ "$(echo "$dump" | grep -c '^[0-9]')" = 2 ] || fail "the second program changed the bank"
   ;;
 *)
   fail "unknown scenario $scenario"

@@ -6,6 +6,7 @@
 #include "platform/exceptions.h"
 #include "store/controls/tests/controls_test_support.h"
 #include "store/field.h"
+#include "store/table.h"
 
 #include <QAction>
 #include <QApplication>
@@ -124,6 +125,88 @@ TEST_F(DBEditTest, TheHundredAndFirstCharacterIsRefused) {
     EXPECT_EQ(FieldText(*TFrases, "Correta"), QString(100, QLatin1Char('a')));
 }
 
+namespace {
+// A key whose text is `text` whole, as X delivers a character outside the
+// basic plane (QTest would send its two halves as two keys).
+void TypeCharacter(QWidget* widget, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+} // namespace
+
+// The limit counts characters: a character outside the basic plane (two
+// UTF-16 units) is kept whole or refused whole, typed or pasted.
+TEST_F(DBEditTest, CharactersBeyondTheBasicPlaneAreCountedWholeAndNeverSplit) {
+    PrepareTables(0, {});
+    TDBEdit* edit = MakeEdit("DBEdit1", "Correta", &DSFrases);
+    TDBEdit* other = MakeEdit("DBEdit2", "Errada", &DSFrases);
+    other->move(0, 40);
+    OpenPhrases();
+    ShowForm();
+    ASSERT_TRUE(Focus(edit));
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
+    const QString heart = QString::fromUtf8("\xE2\x9D\xA4");     // U+2764, one unit
+
+    // Sixty pasted fit in a hundred characters though they are 120 units.
+    QApplication::clipboard()->setText(smile.repeated(60));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), smile.repeated(60));
+    // Thirty-nine more fill it to 99; of three pasted at 99 one fits.
+    QApplication::clipboard()->setText(smile.repeated(39));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QApplication::clipboard()->setText(smile.repeated(3));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), smile.repeated(100));
+    // At the limit: a typed one, a pasted one and a one-unit one are refused
+    // whole, also put between two others.
+    TypeCharacter(edit, smile);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    TypeCharacter(edit, heart);
+    edit->setCursorPosition(2);
+    TypeCharacter(edit, smile);
+    EXPECT_EQ(edit->text(), smile.repeated(100));
+    // Replacing a selected character by another is no growth.
+    edit->setSelection(0, 2);
+    TypeCharacter(edit, heart);
+    EXPECT_EQ(edit->text(), heart + smile.repeated(99));
+
+    ASSERT_TRUE(Focus(other));
+    QApplication::clipboard()->setText(QStringLiteral("ab") + smile.repeated(100));
+    QTest::keyClick(other, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(other->text(), QStringLiteral("ab") + smile.repeated(98));
+    TFrases->Post();
+    const QByteArray stored = FieldText(*TFrases, "Correta").toUtf8();
+    EXPECT_EQ(stored, (heart + smile.repeated(99)).toUtf8());
+    EXPECT_EQ(FieldText(*TFrases, "Errada"), QStringLiteral("ab") + smile.repeated(98));
+}
+
+// Typing on a phrase that another user deleted meanwhile: the engine's
+// message, and the key goes nowhere, least of all into the next phrase.
+TEST_F(DBEditTest, TypingOnAPhraseDeletedElsewhereIsRefusedWithTheEnginesMessage) {
+    PrepareTables(0, kTwoPhrases);
+    TDBEdit* edit = MakeEdit("DBEdit1", "Correta", &DSFrases);
+    OpenPhrases();
+    ShowForm();
+    ASSERT_TRUE(Focus(edit));
+    TTable other(QStringLiteral("TOutra"));
+    other.SetSession(DbSession.get());
+    other.SetDatabaseName(QStringLiteral("Questoes"));
+    other.SetTableName(QStringLiteral("FRASES.DB"));
+    other.Open();
+    other.Delete();
+
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    EXPECT_EQ(Errors, QStringList{QStringLiteral("Record was deleted by another user\n"
+                                                 "Table: FRASES.DB")});
+    EXPECT_EQ(TFrases->State(), dsBrowse);
+    EXPECT_EQ(edit->text(), QStringLiteral("O sol nasce"));
+    TFrases->Next();
+    EXPECT_EQ(edit->text(), QStringLiteral("A agua molha"));
+    EXPECT_EQ(other.RecordCount(), 1);
+}
+
 TEST_F(DBEditTest, MaximumLengthIsClearedAndTakenAgainOnReactivation) {
     PrepareTables(0, kTwoPhrases);
     TDBEdit* edit = MakeEdit("DBEdit1", "Correta", &DSFrases);
@@ -135,7 +218,6 @@ TEST_F(DBEditTest, MaximumLengthIsClearedAndTakenAgainOnReactivation) {
     TFrases->FieldByName(QStringLiteral("Correta"))->SetSize(60);
     TFrases->Open();
     EXPECT_EQ(edit->MaxLength(), 60);
-    EXPECT_EQ(edit->maxLength(), 60);
 
     // A length of the editor's own is kept.
     edit->SetMaxLength(20);

@@ -8,6 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <string>
+#include <vector>
+
 namespace fs = std::filesystem;
 
 using AccessTest = EngineTest;
@@ -119,6 +122,48 @@ TEST_F(AccessTest, SecondCursorCannotLockALockedRecordUntilReleased) {
     ASSERT_DBE(DBE_OK, DbeGetRecord(first, dbeWRITELOCK, a.Data(), nullptr));
     ASSERT_DBE(DBE_OK, DbeCloseCursor(&first)); // closing frees it too
     EXPECT_DBE(DBE_OK, DbeGetRecord(second, dbeWRITELOCK, b.Data(), nullptr));
+}
+
+namespace {
+// The context lines of the session's last failure.
+std::vector<std::string> LastContext() {
+    std::vector<std::string> lines;
+    char line[DBE_MAXMSGLEN + 1];
+    for (uint16_t i = 0; DbeGetErrorContext(i, line) == DBE_OK; ++i)
+        lines.push_back(line);
+    return lines;
+}
+} // namespace
+
+// A person reads the refusal: it names the table by the Windows path they
+// configured (or by its name alone), never a directory of this machine nor
+// the engine's own row number.
+TEST_F(AccessTest, LockRefusalNamesTheTableAsItsUsersKnowIt) {
+    fs::create_directories(data_ / "ZQ" / "Questoes");
+    setenv("QUESTOES_DRIVE_C", data_.c_str(), 1);
+    std::vector<std::vector<std::string>> refusals;
+    for (const char* dir : {"", "C:\\ZQ\\Questoes\\"}) {
+        if (*dir) {
+            ASSERT_DBE(DBE_OK, DbeSetDirectory(db_, dir));
+        }
+        CreateQuestions();
+        hDbeCur first = Open("QUESTOES.DB");
+        for (const char* text : {"q1", "q2", "q3"})
+            InsertQuestion(first, text);
+        hDbeCur second = Open("QUESTOES.DB");
+        TRec a(first), b(second);
+        ASSERT_DBE(DBE_OK, DbeSetToEnd(first));
+        ASSERT_DBE(DBE_OK, DbeGetPriorRecord(first, dbeWRITELOCK, a.Data(), nullptr));
+        ASSERT_DBE(DBE_OK, DbeSetToEnd(second));
+        ASSERT_DBE(DBE_OK, DbeGetPriorRecord(second, dbeNOLOCK, b.Data(), nullptr));
+        EXPECT_DBE(DBE_ERR_LOCKED, DbeGetRecord(second, dbeWRITELOCK, b.Data(), nullptr));
+        refusals.push_back(LastContext());
+        DbeCloseCursor(&first);
+        DbeCloseCursor(&second);
+    }
+    unsetenv("QUESTOES_DRIVE_C");
+    EXPECT_EQ((std::vector<std::string>{"Table: QUESTOES.DB"}), refusals[0]);
+    EXPECT_EQ((std::vector<std::string>{"Table: C:\\ZQ\\Questoes\\QUESTOES.DB"}), refusals[1]);
 }
 
 namespace {
