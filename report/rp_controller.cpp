@@ -13,15 +13,18 @@ TRpController::TRpController(TDataSet* dataSet, TRpCustomBand* header, TRpCustom
                              TRpCustomBand* footer)
     : dataSet_(dataSet), header_(header), detail_(detail), footer_(footer) {}
 
-void TRpController::ReadRecordCount() {
+int TRpController::RecordCount() const {
+    if (recordCount_ >= 0)
+        return recordCount_;
+    int count = -1;
     try {
-        recordCount_ = dataSet_->RecordCount();
+        count = dataSet_ != nullptr && dataSet_->Active() ? dataSet_->RecordCount() : 0;
     } catch (const Exception&) {
-        recordCount_ = -1;
+        count = -1;
     }
     // A count that cannot be read counts as one record.
-    if (recordCount_ < 0)
-        recordCount_ = 1;
+    recordCount_ = count < 0 ? 1 : count;
+    return recordCount_;
 }
 
 void TRpController::PrintEmpty(TCustomRpReport& report) {
@@ -39,7 +42,7 @@ void TRpController::Walk(TCustomRpReport& report) {
     }
     dataSet_->First();
     bool hasData = !dataSet_->Eof();
-    ReadRecordCount();
+    recordCount_ = -1;
     if (!hasData) {
         if (report.PrintIfEmpty())
             PrintEmpty(report);
@@ -64,9 +67,10 @@ void TRpController::Walk(TCustomRpReport& report) {
         report.PrintBand(detail_);
         dataSet_->Next();
         hasData = !dataSet_->Eof();
-        if (recordCount_ != 0)
+        // Progress waits for page 1, which a preview shows at once.
+        if ((report.PageCount() > 1 || !hasData) && RecordCount() != 0)
             printer.SetProgress(
-                static_cast<int>(static_cast<qint64>(detailNumber_) * 100 / recordCount_));
+                static_cast<int>(static_cast<qint64>(detailNumber_) * 100 / RecordCount()));
     }
     if (footer_ != nullptr) {
         if (report.PageCount() == 0)

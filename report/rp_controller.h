@@ -21,16 +21,18 @@ public:
     void Walk(TCustomRpReport& report);
 
     int DetailNumber() const { return detailNumber_; }
-    int RecordCount() const { return recordCount_; }
+    // Read from the data set when first asked for (1 when it cannot be
+    // read): counting a large table takes longer than making a page, so
+    // the walk asks only once page 1 is complete.
+    int RecordCount() const;
 
 private:
     void PrintEmpty(TCustomRpReport& report);
-    void ReadRecordCount();
 
     TDataSet* dataSet_;
     TRpCustomBand* header_;
     TRpCustomBand* detail_;
     TRpCustomBand* footer_;
     int detailNumber_ = 0;
-    int recordCount_ = 0;
+    mutable int recordCount_ = -1;
 };
