@@ -74,7 +74,9 @@ click_about() {
   local id
   id=$(xdotool search --onlyvisible --name "$(title_pattern "Cadastro de Questões")" | head -n 1)
   [ -n "$id" ] || fail "no main window to click in"
-  xdotool mousemove --window "$id" --sync 42 388 click 1
+  # No --sync: it waits in vain when the pointer is there already. The
+  # server keeps the order of the move and the click anyway.
+  xdotool mousemove --window "$id" 42 388 click 1
 }
 
 # Alt+F4, then Yes (the default button) in the exit confirmation.
