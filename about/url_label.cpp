@@ -59,6 +59,8 @@ void TURLLabel::mousePressEvent(QMouseEvent* event) {
     const TShiftState shift = ShiftStateFromQt(event->modifiers(), event->buttons());
     const QPoint at = event->position().toPoint();
     Dispatch([&] { MouseDown(button, shift, at.x(), at.y()); });
+    // The label has handled the press; its parent must not see it too.
+    event->accept();
 }
 
 void TURLLabel::MouseEnter() {

@@ -16,17 +16,21 @@
 
 namespace {
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
+// Counts the events of one type a widget receives.
+class EventCounter : public QObject {
 public:
+    explicit EventCounter(QEvent::Type type) : type_(type) {}
     int Count = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == type_)
             ++Count;
         return false;
     }
+
+private:
+    QEvent::Type type_;
 };
 
 // A shown window holding one link label.
@@ -110,7 +114,7 @@ TEST(URLLabel, TakesTheHoverFontOnEnterAndGetsItsOwnBackOnLeave) {
 
 TEST(URLLabel, RepaintsAtOnceOnEnterAndLeaveEvenWhenNothingVisibleChanges) {
     LinkWindow shown;
-    PaintCounter paints;
+    EventCounter paints(QEvent::Paint);
     shown.Link->installEventFilter(&paints);
     ASSERT_EQ(shown.Link->OnMouseFontColor(), shown.Link->Font().Color());
     ASSERT_EQ(shown.Link->OnMouseFontStyle(), shown.Link->Font().Style());
@@ -150,9 +154,13 @@ TEST_P(URLLabelPress, AsksTheShellToOpenTheSchemeAndAddress) {
         ++pressed;
     };
 
+    EventCounter parentPresses(QEvent::MouseButtonPress);
+    shown.Window.installEventFilter(&parentPresses);
+
     QTest::mousePress(&link, row.Button, Qt::NoModifier, QPoint(5, 6));
 
     EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(parentPresses.Count, 0) << "the press went on to the window";
     ASSERT_EQ(shell.CallCount(), 1) << "the press, not the release, opens the link";
     const TShellCall& call = shell.Calls().front();
     EXPECT_EQ(call.Owner, &shown.Window);
