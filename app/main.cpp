@@ -1,6 +1,7 @@
 // Program entry of the question bank editor: the application title, the
 // main window first (it becomes the main form and opens the tables), then
 // the report host and the About box, then the message loop.
+#include "about/f_sobre.h"
 #include "app/main_form.h"
 #include "platform/dispatch.h"
 #include "platform/ui/application.h"
@@ -38,8 +39,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<TFRRelQuest> relQuest;
     Dispatch([&] { relQuest = std::make_unique<TFRRelQuest>(Form1->TPerguntas()); });
     FRRelQuest = relQuest.get();
-    // FSobre (the About box) is created here, hidden, once it is part of the
-    // program.
+    // The About box, hidden until "Sobre o Sistema" shows it.
+    Application->CreateForm(FSobre);
     ScheduleScreenshot();
     const int result = Application->Run();
     FRRelQuest = nullptr;

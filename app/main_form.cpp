@@ -4,6 +4,7 @@
 // and the keyboard presses a button only while it is enabled.
 #include "app/main_form.h"
 
+#include "about/f_sobre.h"
 #include "app/button_images.h"
 #include "app/export_copier.h"
 #include "app/image_list.h"
@@ -473,7 +474,10 @@ void TForm1::ToolButton10Click(QObject*) {
 
 void TForm1::ToolButton12Click(QObject*) {}
 
-void TForm1::ToolButton13Click(QObject*) {}
+void TForm1::ToolButton13Click(QObject*) {
+    if (FSobre != nullptr)
+        FSobre->ShowModal();
+}
 
 // ---- Deleting --------------------------------------------------------------
 

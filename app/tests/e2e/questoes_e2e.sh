@@ -5,7 +5,7 @@
 # through xdotool and checks the tables and files afterwards.
 #
 # Usage: questoes_e2e.sh SCENARIO QUESTOES DBADMIN ENGINE_DIR OUTPUT_DIR
-#   SCENARIO: add-question | export | two-users
+#   SCENARIO: add-question | export | two-users | about
 # Without Xvfb or xdotool the scenario is skipped (exit code 77).
 set -euo pipefail
 scenario=$1 questoes=$2 dbadmin=$3 engine_dir=$4 out_dir=$5
@@ -86,6 +86,17 @@ shown_question() {
   sleep 0.2
   key ctrl+a ctrl+c
   xclip -o -selection clipboard 2>/dev/null || true
+}
+
+# A real click on "Sobre o Sistema", the first button of the bottom toolbar
+# (at 0,370 in the window, 84 x 36).
+click_about() {
+  local id
+  id=$(xdotool search --onlyvisible --name "$(title_pattern "Cadastro de Questões")" | head -n 1)
+  [ -n "$id" ] || fail "no main window to click in"
+  # No --sync: it waits in vain when the pointer is there already. The
+  # server keeps the order of the move and the click anyway.
+  xdotool mousemove --window "$id" 42 388 click 1
 }
 
 # Alt+F4, then Yes (the default button) in the exit confirmation.
@@ -201,6 +212,27 @@ two-users)
   echo "$dump" | grep -q '^2,Nova questao dois,A2,B2,C2,A,N$' || fail "question 2 was not saved"
   ! echo "$dump" | grep -q 'Questao 3' || fail "question 3 was not deleted"
   [ "$(echo "$dump" | grep -c '^[0-9]')" = 2 ] || fail "the second program changed the bank"
+  ;;
+about)
+  start_program
+  for close_key in Escape Return; do
+    click_about
+    wait_for 10 window_named "Informações Sobre o Sistema" || fail "the About box did not open"
+    focus_window "Informações Sobre o Sistema" || true
+    key "$close_key"
+    wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Informações Sobre o Sistema\$' | grep -q ." ||
+      fail "$close_key did not close the About box"
+  done
+  # The main window takes keys again: a question typed now is stored.
+  focus_window "Cadastro de Questões" || fail "the main window took no focus back"
+  key Insert
+  xdotool type --delay 40 "Depois do Sobre"
+  key Tab Tab Tab Tab
+  xdotool type --delay 40 "C"
+  key F10
+  close_program
+  "$dbadmin" --dir "$install_dir" dump QUESTOES.DB | tr -d '\r' | grep -q '^[0-9]*,Depois do Sobre,,,,C,N$' ||
+    fail "the main window did not take keys after the About box"
   ;;
 *)
   fail "unknown scenario $scenario"

@@ -3,6 +3,7 @@
 // they are open.
 #include "platform/ui/qt_dialogs.h"
 
+#include "platform/testing/when_modal.h"
 #include "platform/ui/application.h"
 
 #include <QAbstractButton>
@@ -14,44 +15,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs act on the first modal widget that appears (polling from the nested
-// loop the dialog runs). If none appears within the bound the test fails;
-// a dialog still open then is rejected so the test cannot hang.
-class TWhenModal {
-public:
-    explicit TWhenModal(std::function<void(QWidget*)> act) : act_(std::move(act)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-        timer_.start(5);
-    }
-    ~TWhenModal() { EXPECT_TRUE(done_) << "no modal dialog appeared"; }
-
-private:
-    void Poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && !done_) {
-            done_ = true;
-            timer_.stop();
-            act_(modal);
-            return;
-        }
-        if (++ticks_ > 2000) { // ten seconds
-            timer_.stop();
-            if (modal != nullptr)
-                modal->close();
-        }
-    }
-
-    std::function<void(QWidget*)> act_;
-    QTimer timer_;
-    int ticks_ = 0;
-    bool done_ = false;
-};
 
 QAbstractButton* ButtonWithText(QMessageBox* box, const QString& text) {
     for (QAbstractButton* button : box->buttons())
