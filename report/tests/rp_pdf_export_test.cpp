@@ -5,6 +5,7 @@
 #include "report/rp_pdf_export.h"
 
 #include "platform/exceptions.h"
+#include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/metafile_canvas.h"
 #include "report/rp_page_list.h"
@@ -13,6 +14,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -127,6 +129,43 @@ TEST(RpPdfExport, RangeWritesOnlyItsPagesAndReportsEach) {
     EXPECT_FALSE(text.contains("numero 5"));
     const QString first = Poppler("pdftotext", {"-f", "1", "-l", "1", pdf, "-"});
     EXPECT_TRUE(first.contains("numero 2")) << first.toStdString();
+}
+
+// Pixels of the area darker than mid grey.
+int DarkPixels(const QImage& image, const QRect& area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            n += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+TEST(RpPdfExport, ClippedTextIsCutWhereItsClipEndsAndWholeWhereNothingIsCut) {
+    rptest::ScopedTempDir tmp;
+    TMetafile page;
+    page.SetWidth(400);
+    page.SetHeight(200);
+    {
+        TMetafileCanvas canvas(page);
+        canvas.Font().SetName(QStringLiteral("Arial"));
+        canvas.Font().SetHeight(-32);
+        const TRect half = Rect(0, 0, 150, 100);
+        canvas.ExtTextOut(20, 20, ETO_CLIPPED, &half, QStringLiteral("MMMMMMMMMM"));
+        const TRect whole = Rect(0, 100, 400, 200);
+        canvas.ExtTextOut(20, 120, ETO_CLIPPED, &whole, QStringLiteral("MMMMMMMMMM"));
+    }
+    TRpPageList list;
+    Fill(list, {page});
+    const QString pdf = tmp.File("clip.pdf");
+    TRpPdfExport(list).Export(pdf);
+    Poppler("pdftoppm", {"-r", "96", "-png", "-singlefile", pdf, tmp.File("clip")});
+    const QImage image(tmp.File("clip.png"));
+    ASSERT_EQ(image.size(), QSize(400, 200));
+    EXPECT_GT(DarkPixels(image, QRect(20, 20, 125, 40)), 200);
+    EXPECT_EQ(DarkPixels(image, QRect(152, 0, 248, 100)), 0);
+    EXPECT_GT(DarkPixels(image, QRect(152, 120, 200, 40)), 200);
 }
 
 TEST(RpPdfExport, ListingPagesTakeAtMostThreeKilobytesEach) {

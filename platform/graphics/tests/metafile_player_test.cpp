@@ -144,6 +144,23 @@ TEST(MetafilePlayer, StretchesTheFrameOntoTheDestination) {
     EXPECT_EQ(CountColor(image, Rect(0, 0, 240, 180), clRed), 80 * 60);
 }
 
+TEST(MetafilePlayer, PageClaimingAHugeFrameCostsOnlyTheDestination) {
+    // Over five metres a side: drawn at its own size it would take 1.6 GB.
+    TMetafile page;
+    page.SetWidth(19999);
+    page.SetHeight(19999);
+    {
+        TMetafileCanvas canvas(page);
+        canvas.Brush().Color = clRed;
+        canvas.FillRect(Rect(0, 0, 10000, 19999));
+    }
+    TMetafile loaded;
+    loaded.LoadFromData(page.Data());
+    const QImage image = Play(loaded, 100, 100, Rect(0, 0, 100, 100));
+    EXPECT_EQ(image.size(), QSize(100, 100));
+    EXPECT_EQ(CountColor(image, Rect(0, 0, 100, 100), clRed), 50 * 100);
+}
+
 TEST(MetafilePlayer, ScalesFontsAndAdvancesWithTheStretch) {
     TMetafile page;
     page.SetWidth(200);
