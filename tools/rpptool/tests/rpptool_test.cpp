@@ -17,7 +17,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -323,6 +328,60 @@ TEST(RppTool, PdfPagesOptionWritesThatRange) {
     const QString first = rptest::Poppler("pdftotext", {"-f", "1", "-l", "1", pdf, "-"});
     EXPECT_TRUE(first.contains(QStringLiteral("Página 2"))) << first.toStdString();
     EXPECT_FALSE(rptest::Poppler("pdftotext", {pdf, "-"}).contains(QStringLiteral("Página 4")));
+}
+
+// Runs the tool with a terminal as its standard streams and gives what it
+// wrote there, or a note of what went wrong.
+QString RunOnTerminal(const QStringList& args) {
+    std::vector<QByteArray> bytes{qEnvironmentVariable("RPPTOOL").toLocal8Bit()};
+    for (const QString& a : args) {
+        bytes.push_back(a.toLocal8Bit());
+    }
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) {
+        argv.push_back(b.data());
+    }
+    argv.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0) {
+        return QStringLiteral("<no terminal>");
+    }
+    if (pid == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    QByteArray out;
+    for (;;) {
+        pollfd fd{terminal, POLLIN, 0};
+        if (poll(&fd, 1, 60000) <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        char buffer[512];
+        const ssize_t n = read(terminal, buffer, sizeof buffer);
+        if (n <= 0) {
+            break; // the tool has ended and the terminal is closed
+        }
+        out.append(buffer, n);
+    }
+    close(terminal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return QStringLiteral("<failed> ") + QString::fromUtf8(out);
+    }
+    return QString::fromUtf8(out);
+}
+
+TEST(RppTool, PdfShowsItsProgressOnATerminal) {
+    rptest::ScopedTempDir tmp;
+    const QString rpp = SaveListing(tmp, "listing.rpp", 3);
+    const QString pdf = tmp.File("listing.pdf");
+    const QString shown = RunOnTerminal({"pdf", rpp, pdf});
+    EXPECT_TRUE(shown.contains("rpptool: page 1 of 3")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("\rrpptool: page 3 of 3\r\n")) << shown.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
 }
 
 TEST(RppTool, PdfFailuresNameTheFileAndTheReason) {
