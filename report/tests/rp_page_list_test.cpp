@@ -21,15 +21,7 @@ namespace {
 using rptest::BuildFile;
 using rptest::GetI32;
 using rptest::MakeEmf;
-
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no exception>");
-}
+using rptest::MessageOf;
 
 QByteArray ReadFile(const QString& name) {
     QFile f(name);

@@ -21,6 +21,7 @@
 namespace {
 
 using rptest::ListingPage;
+using rptest::MessageOf;
 using rptest::Poppler;
 
 // A store holding the pages, finished.
@@ -43,15 +44,6 @@ TMetafile TextPage(int width, int height, const QString& text) {
     canvas.TextOut(40, 40, text);
     canvas.End();
     return page;
-}
-
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no exception>");
 }
 
 TEST(RpPdfExport, TextCanBeExtractedAndEveryFontIsEmbedded) {
