@@ -108,9 +108,16 @@ void TRpPdfExport::Export(const QString& fileName) {
         }
         const int total = last - first + 1;
         for (int n = first;; ++n) {
+            TMetafilePlayback played;
             {
                 TPainterCanvas canvas(&painter);
-                PlayMetafile(*page, canvas, Rect(0, 0, page->Width(), page->Height()));
+                played = PlayMetafile(*page, canvas, Rect(0, 0, page->Width(), page->Height()));
+            }
+            // A page drawn in part would pass for the whole page.
+            if (played.Stopped) {
+                throw CannotExport(
+                    n,
+                    QStringLiteral("its drawing is damaged after record %1").arg(played.Records));
             }
             if (OnProgress) {
                 OnProgress(n - first + 1, total);

@@ -29,7 +29,7 @@ public:
     // Writes the range to fileName. Throws Exception with a message naming
     // what went wrong: a range the store does not hold, a file that cannot be
     // created or written ('Cannot create file "%s". %s'), a page that cannot
-    // be read or drawn ("Page %d cannot be exported: %s").
+    // be read or whose drawing is damaged ("Page %d cannot be exported: %s").
     void Export(const QString& fileName);
 
 private:

@@ -223,6 +223,22 @@ TEST(RpPdfExport, FailuresNameTheirCauseAndLeaveAnExistingFileAlone) {
     EXPECT_TRUE(Poppler("pdftotext", {pdf, "-"}).contains("tres"));
 }
 
+TEST(RpPdfExport, PageWhoseDrawingBreaksOffIsRefusedRatherThanWrittenInPart) {
+    rptest::ScopedTempDir tmp;
+    // The drawing record after the header claims more bytes than the page has.
+    QByteArray broken = rptest::MakeEmf(794, 1123, 40);
+    rptest::PutI32(broken, 88 + 4, 0x7FFFFFF0);
+    TRpPageList list;
+    list.CreateStream();
+    list.AddPage(TextPage(794, 1123, "um"));
+    list.AddPageData(broken);
+    list.Finish();
+    const QString pdf = tmp.File("out.pdf");
+    EXPECT_EQ(MessageOf([&] { TRpPdfExport(list).Export(pdf); }),
+              "Page 2 cannot be exported: its drawing is damaged after record 1");
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
 TEST(RpPdfExport, EmptyStoreAndPagesLargerThanAnyPaperAreRefused) {
     rptest::ScopedTempDir tmp;
     const QString pdf = tmp.File("out.pdf");
