@@ -106,6 +106,8 @@ void TRpPdfExport::Export(const QString& fileName) {
             file.cancelWriting();
             throw CannotCreate(fileName, QStringLiteral("The PDF writer could not start"));
         }
+        // A failure inside the loop unwinds through the painter, the writer
+        // and the file, which drops what it has written.
         const int total = last - first + 1;
         for (int n = first;; ++n) {
             TMetafilePlayback played;
@@ -125,8 +127,6 @@ void TRpPdfExport::Export(const QString& fileName) {
             if (n == last) {
                 break;
             }
-            // A failure from here on unwinds through the painter, the writer
-            // and the file, which drops what it has written.
             page = PageToExport(pages_, n + 1);
             writer.setPageLayout(LayoutFor(*page));
             writer.newPage();
