@@ -43,21 +43,6 @@ constexpr qint64 kSaveBlockSize = 10240;
     throw Exception(QStringLiteral("Metafile is not valid"));
 }
 
-// Puts the stream at the start of the last page record, found through the
-// offset that ends the file; an offset outside the records is a read error.
-void SeekToLastRecordOf(TRpStream& stream, qint64 headerLength) {
-    const qint64 size = stream.Size();
-    if (size < headerLength + kRecordOverhead) {
-        ThrowReadError();
-    }
-    stream.Seek(size - 4, soFromBeginning);
-    const qint64 last = stream.ReadInt32();
-    if (last < headerLength || last > size - kRecordOverhead) {
-        ThrowReadError();
-    }
-    stream.Seek(last, soFromBeginning);
-}
-
 // Checks the header of a metafile as far as the record layout needs it and
 // returns the length it gives itself; the metafile checks the rest.
 qint64 MetafileLength(const char* header) {
@@ -171,6 +156,7 @@ void TRpPageList::CreateStream(qint64 memoryLimit) {
     QMutexLocker locker(&lock_);
     stream_ = std::make_unique<TRpStream>(memoryLimit);
     header_ = TRpFileHeader{};
+    knownPage_ = 0;
 }
 
 void TRpPageList::FreeStream() {
@@ -217,6 +203,7 @@ void TRpPageList::AddRecord(const QByteArray& metafile) {
     QMutexLocker streamLocker(&stream.Lock());
     const qint64 oldSize = stream.Size();
     const int oldCount = pageCount_;
+    knownPage_ = 0;
     const TRpFileHeader oldHeader = header_;
     try {
         ++pageCount_;
@@ -272,8 +259,29 @@ void TRpPageList::Finish() {
     WriteHeader(pageCount_ > 0 ? header_.Compression : compression_);
 }
 
-void TRpPageList::SeekToLastRecord() {
-    SeekToLastRecordOf(*stream_, header_.Length);
+bool TRpPageList::SeekToLastRecord() {
+    TRpStream& stream = *stream_;
+    const qint64 size = stream.Size();
+    if (size < header_.Length + kRecordOverhead) {
+        return false;
+    }
+    stream.Seek(size - 4, soFromBeginning);
+    const qint64 last = stream.ReadInt32();
+    if (last < header_.Length || last > size - kRecordOverhead) {
+        return false;
+    }
+    stream.Seek(last, soFromBeginning);
+    const int number = stream.ReadInt32();
+    stream.Seek(last, soFromBeginning);
+    return number == pageCount_;
+}
+
+bool TRpPageList::AtKnownRecord() const {
+    const qint64 position = stream_->Position();
+    if (position == header_.Length) {
+        return true;
+    }
+    return position == knownOffset_ && knownPage_ >= 1 && knownPage_ <= pageCount_;
 }
 
 void TRpPageList::SeekToPage(int n) {
@@ -282,14 +290,22 @@ void TRpPageList::SeekToPage(int n) {
         stream.Seek(header_.Length, soFromBeginning);
         return;
     }
-    if (n == pageCount_) {
-        SeekToLastRecord();
+    // The link that ends the stream leads to the last page, unless the file
+    // goes on past its last record or its header counts fewer pages than it
+    // holds (a store saved before it was finished): then the walk below
+    // finds the page from a record known to start where the stream stands,
+    // or from page 1.
+    const qint64 start = stream.Position();
+    const bool known = AtKnownRecord();
+    if (n == pageCount_ && SeekToLastRecord()) {
         return;
     }
-    const qint64 size = stream.Size();
-    if (stream.Position() >= size) {
-        SeekToLastRecord();
+    if (known) {
+        stream.Seek(start, soFromBeginning);
+    } else if (!SeekToLastRecord()) {
+        stream.Seek(header_.Length, soFromBeginning);
     }
+    const qint64 size = stream.Size();
     qint64 position = stream.Position();
     const int m = stream.ReadInt32();
     stream.Seek(position, soFromBeginning);
@@ -382,6 +398,8 @@ QByteArray TRpPageList::ReadPageData(int n, TRpPageRecord* record) {
     if (stream.Position() != dataEnd || stream.ReadInt32() != start) {
         ThrowReadError();
     }
+    knownOffset_ = next;
+    knownPage_ = n + 1;
     // The metafile's own checks (record type, header size) come on top of
     // the signature and length the layout needs.
     TMetafile check;
@@ -449,27 +467,20 @@ void TRpPageList::LoadFromFile(const QString& fileName) {
 }
 
 void TRpPageList::LoadFromStream(std::unique_ptr<TRpStream> stream) {
+    // Only the header is read: its page count is the report's, whatever
+    // follows the records (a store saved before its finish counts page 1
+    // only, and so does its file). A page that is damaged fails when read.
     TRpFileHeader header;
     {
         QMutexLocker streamLocker(&stream->Lock());
         header = ReadRpFileHeader(*stream);
-        const qint64 size = stream->Size();
-        if (header.PageCount > 0) {
-            // The last record must be the page the header counts, and end
-            // the file; this catches a page count above the records present.
-            SeekToLastRecordOf(*stream, header.Length);
-            const int number = stream->ReadInt32();
-            const qint64 next = stream->ReadInt32();
-            if (number != header.PageCount || next != size) {
-                ThrowReadError();
-            }
-        }
         stream->Seek(header.Length, soFromBeginning);
     }
     QMutexLocker locker(&lock_);
     stream_ = std::move(stream);
     header_ = header;
     pageCount_ = header.PageCount;
+    knownPage_ = 0;
     // The pages can only be read with the coding they were stored with.
     compression_ = header.Compression;
 }

@@ -73,8 +73,9 @@ public:
     void CreateStream(qint64 memoryLimit = TRpStream::kDefaultMemoryLimit);
     // Frees the stream (deleting its temporary file) and detaches it.
     void FreeStream();
-    // Takes over an opened stream holding a saved report: reads and checks
-    // its header and its last record. On failure the list is unchanged.
+    // Takes over an opened stream holding a saved report and reads its
+    // header, whose page count becomes the list's; pages are checked as
+    // they are read. On failure the list is unchanged.
     void LoadFromStream(std::unique_ptr<TRpStream> stream);
 
     // Adds a finished page; the caller keeps and frees its metafile. Makes a
@@ -111,7 +112,12 @@ public:
 private:
     void WriteHeader(bool compression);
     void SeekToPage(int n);
-    void SeekToLastRecord();
+    // Moves to the record the link at the stream's end leads to; false when
+    // that is not the last counted page.
+    bool SeekToLastRecord();
+    // Whether a page record starts where the stream stands: page 1 after the
+    // header, or the record that followed the last page read.
+    bool AtKnownRecord() const;
     QByteArray ReadPageData(int n, TRpPageRecord* record);
     void AddRecord(const QByteArray& metafile);
 
@@ -120,6 +126,9 @@ private:
     bool compression_ = false;
     TRpFileHeader header_;
     std::unique_ptr<TRpStream> stream_;
+    // Where the record after the last page read starts, and its page.
+    qint64 knownOffset_ = -1;
+    int knownPage_ = 0;
 };
 
 // Reads the header at the start of the stream, with the layout chosen by the

@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   libjpeg-dev
   libuemf-dev emf2svg
+  poppler-utils
   libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core

@@ -98,6 +98,20 @@ int TMetafile::MMHeight() const {
     return PixelsToHundredthsMM(height_);
 }
 
+QString TMetafile::SizeProblem() const {
+    const auto fits = [](int side) { return side >= 1 && side <= MetafileMaxPageSidePixels; };
+    if (fits(width_) && fits(height_))
+        return {};
+    const auto mm = [](int pixels) { return std::llround(pixels * 25.4 / 96.0); };
+    return QStringLiteral("its size of %1 x %2 pixels (%3 x %4 mm) is not that of a sheet of "
+                          "paper; a page measures at most %5 mm a side")
+        .arg(width_)
+        .arg(height_)
+        .arg(mm(width_))
+        .arg(mm(height_))
+        .arg(mm(MetafileMaxPageSidePixels));
+}
+
 QString TMetafile::Description() const {
     if (data_.isEmpty())
         return description_;

@@ -22,6 +22,10 @@ constexpr int MetafileReferenceWidthPixels = 1920;
 constexpr int MetafileReferenceHeightPixels = 1440;
 constexpr int MetafileReferenceWidthMM = 508;
 constexpr int MetafileReferenceHeightMM = 381;
+// The longest side a page may have, in reference pixels: two metres, more
+// than any paper. A page claiming more comes from a damaged or hostile file,
+// and drawing it at its own size would take memory without bound.
+constexpr int MetafileMaxPageSidePixels = 7559;
 
 class TMetafile {
 public:
@@ -38,6 +42,9 @@ public:
     int Height() const { return height_; }
     void SetWidth(int width);
     void SetHeight(int height);
+    // Why the page cannot be drawn at its own size (no area, or a side
+    // longer than MetafileMaxPageSidePixels); empty when it can.
+    QString SizeProblem() const;
     // The same size in hundredths of a millimetre (the header's frame).
     int MMWidth() const;
     int MMHeight() const;

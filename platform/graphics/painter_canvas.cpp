@@ -12,11 +12,14 @@
 #include "platform/graphics/text_format.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
+#include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
@@ -50,6 +53,51 @@ std::vector<Cluster> Clusters(const QString& text) {
         out.push_back({start, i - start});
     }
     return out;
+}
+
+// On raster devices each character is drawn on its own, which keeps the
+// pixels exactly those of the desktop. A PDF would then hold a text object
+// per character, several times the size of the page's text; there the
+// characters go as one run of glyphs at the same positions (origin on the
+// baseline, then the given advances). None when the device is not a PDF, or
+// when a character is not one glyph of the font itself (clusters and
+// characters the font lacks need the shaping of drawText).
+std::optional<QGlyphRun> GlyphRunFor(const QPainter& painter, const QFont& font,
+                                     const QString& text, std::size_t clusterCount,
+                                     const std::vector<int>& widths, QPoint origin) {
+    const QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Pdf || text.isEmpty() ||
+        clusterCount != static_cast<std::size_t>(text.size()))
+        return std::nullopt;
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0))
+        return std::nullopt;
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    int pos = 0;
+    for (const int w : widths) {
+        positions.append(QPointF(origin.x() + pos, origin.y()));
+        pos += w;
+    }
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    run.setUnderline(font.underline());
+    run.setStrikeOut(font.strikeOut());
+    return run;
+}
+
+// Whether clipping to `clip` would cut nothing of a glyph run's ink, nor of
+// the background cell filled behind it (empty when none is). A PDF gets a
+// clipping path for every clip set, a good part of a page's size when each
+// text carries one; a clip that cuts nothing is left out.
+bool ClipCutsNothing(const std::optional<QGlyphRun>& run, const QRect& filled, const QRect& clip) {
+    if (!run || run->underline() || run->strikeOut())
+        return false;
+    const QRectF ink = run->boundingRect();
+    return QRectF(clip).contains(ink) && (filled.isEmpty() || clip.contains(filled));
 }
 
 int DeviceDpi(const QPaintDevice* device, bool horizontal) {
@@ -354,21 +402,31 @@ void TPainterCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* cli
         break;
     }
 
+    const std::vector<Cluster> clusters = Clusters(text);
+    const std::optional<QGlyphRun> run =
+        GlyphRunFor(*painter_, font, text, clusters.size(), widths, QPoint(left, top + ascent_));
+    const bool fillCell = BkMode() == OPAQUE && Brush().Style != bsClear;
+    const QRect cell = fillCell ? QRect(left, top, width, height) : QRect();
+
     painter_->save();
-    if ((options & ETO_CLIPPED) && clip)
+    if ((options & ETO_CLIPPED) && clip && !ClipCutsNothing(run, cell, ToQRect(*clip)))
         painter_->setClipRect(ToQRect(*clip), Qt::IntersectClip);
     if ((options & ETO_OPAQUE) && clip)
         FillPixels(clip->Left, clip->Top, clip->Right, clip->Bottom, Brush().Color);
-    if (BkMode() == OPAQUE && Brush().Style != bsClear)
+    if (fillCell)
         FillPixels(left, top, left + width, top + height, Brush().Color);
     painter_->setFont(font);
     painter_->setPen(ToQColor(TextColor()));
-    int pos = 0;
-    int next = 0;
-    for (const Cluster& c : Clusters(text)) {
-        while (next < c.Start)
-            pos += widths[static_cast<std::size_t>(next++)];
-        painter_->drawText(QPoint(left + pos, top + ascent_), text.mid(c.Start, c.Length));
+    if (run) {
+        painter_->drawGlyphRun(QPointF(0, 0), *run);
+    } else {
+        int pos = 0;
+        int next = 0;
+        for (const Cluster& c : clusters) {
+            while (next < c.Start)
+                pos += widths[static_cast<std::size_t>(next++)];
+            painter_->drawText(QPoint(left + pos, top + ascent_), text.mid(c.Start, c.Length));
+        }
     }
     painter_->restore();
 }

@@ -21,15 +21,7 @@ namespace {
 using rptest::BuildFile;
 using rptest::GetI32;
 using rptest::MakeEmf;
-
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no exception>");
-}
+using rptest::MessageOf;
 
 QByteArray ReadFile(const QString& name) {
     QFile f(name);
@@ -539,10 +531,78 @@ TEST(RpPageList, DamagedOpenLeavesTheStoreAsItWas) {
     TRpPageList list;
     Fill(list, pages);
     const QString name = tmp.File("bad.rpp");
-    WriteFile(name, Truncated());
+    WriteFile(name, ShorterThanAHeader());
     EXPECT_EQ(MessageOf([&] { list.LoadFromFile(name); }), "Stream read error");
     EXPECT_EQ(list.PageCount(), 2);
     EXPECT_EQ(list.GetPageData(1), pages[0]);
+}
+
+// The stream of a store whose document was never finished, as saving it
+// would copy it: its header still counts page 1.
+QByteArray UnfinishedStore(const std::vector<QByteArray>& pages) {
+    TRpPageList list;
+    list.CreateStream();
+    for (const QByteArray& p : pages) {
+        list.AddPageData(p);
+    }
+    QBuffer copy;
+    copy.open(QIODevice::WriteOnly);
+    list.Stream()->CopyTo(copy);
+    return copy.data();
+}
+
+TEST(RpPageList, UnfinishedStoresFileOpensWithTheHeadersPageCount) {
+    rptest::ScopedTempDir tmp;
+    const auto pages = Pages(5);
+    const QString name = tmp.File("unfinished.rpp");
+    WriteFile(name, UnfinishedStore(pages));
+    TRpPageList list;
+    list.LoadFromFile(name);
+    EXPECT_EQ(list.PageCount(), 1);
+    EXPECT_EQ(list.GetPageData(1), pages[0]);
+    EXPECT_FALSE(list.GetPageData(2).has_value());
+    EXPECT_EQ(list.GetPageData(1), pages[0]);
+}
+
+// Reading every page of the list in order, backwards, then the last page
+// first and the rest from there.
+void ExpectEveryPageInAnyOrder(TRpPageList& list, const std::vector<QByteArray>& pages) {
+    const int count = list.PageCount();
+    for (int n = 1; n <= count; ++n) {
+        ASSERT_EQ(list.GetPageData(n), pages[n - 1]) << "forward " << n;
+    }
+    for (int n = count; n >= 1; --n) {
+        ASSERT_EQ(list.GetPageData(n), pages[n - 1]) << "backward " << n;
+    }
+    for (int n : {count, 2, count - 1, count, 1, count}) {
+        ASSERT_EQ(list.GetPageData(n), pages[n - 1]) << "jump " << n;
+    }
+}
+
+TEST(RpPageList, BytesAfterTheLastRecordDoNotHideAnyPage) {
+    rptest::ScopedTempDir tmp;
+    const auto pages = Pages(4);
+    for (const QByteArray& tail :
+         {QByteArray(1, '\0'), QByteArray(7, 'x'), QByteArray(40, '\xff'), MakeEmf(30, 30)}) {
+        const QString name = tmp.File("tail.rpp");
+        WriteFile(name, BuildFile(pages, false) + tail);
+        TRpPageList list;
+        list.LoadFromFile(name);
+        ASSERT_EQ(list.PageCount(), 4);
+        ExpectEveryPageInAnyOrder(list, pages);
+    }
+}
+
+TEST(RpPageList, HeaderCountingFewerPagesThanRecordsShowsThoseItCounts) {
+    rptest::ScopedTempDir tmp;
+    const auto pages = Pages(6);
+    const QString name = tmp.File("fewer.rpp");
+    WriteFile(name, BuildFile(pages, false, false, 1.0, 4));
+    TRpPageList list;
+    list.LoadFromFile(name);
+    ASSERT_EQ(list.PageCount(), 4);
+    ExpectEveryPageInAnyOrder(list, pages);
+    EXPECT_FALSE(list.GetPageData(5).has_value());
 }
 
 TEST(RpPageList, InvalidPageIsRefusedAndNothingIsAdded) {

@@ -12,15 +12,7 @@
 
 namespace {
 
-QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no exception>");
-}
-
+using rptest::MessageOf;
 TEST(RpStream, StaysInMemoryUpToItsLimit) {
     rptest::ScopedTempDir tmp;
     TRpStream stream(100);

@@ -4,6 +4,8 @@
 // temporary directory that stands in for the user's.
 #pragma once
 
+#include "platform/exceptions.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QRandomGenerator>
@@ -12,6 +14,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -112,6 +115,16 @@ inline QByteArray BuildFile(const std::vector<QByteArray>& pageData, bool compre
         AppendI32(file, start);
     }
     return file;
+}
+
+// The message of the exception f throws, or "<no exception>".
+inline QString MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QStringLiteral("<no exception>");
 }
 
 // Points the user's temporary directory ($TMPDIR) at a fresh directory for

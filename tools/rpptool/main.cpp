@@ -3,14 +3,16 @@
 //   rpptool info FILE                        header fields and every page's size
 //   rpptool extract FILE N OUT.emf           page N's metafile, decompressed
 //   rpptool render FILE N OUT.png [--dpi D]  page N drawn onto an image
+//   rpptool pdf FILE OUT.pdf [--pages F-L]   the pages (all, or F to L) as a PDF
 //   rpptool listing [--alias NAME | --dir PATH] [--quiet] OUT.rpp
 //                                            the question listing generated
 //                                            from QUESTOES.DB, naming the
 //                                            texts its boxes cut
 //
-// A file the page store cannot read ends the tool with the store's own
-// message on standard error and exit status 1; a wrong command line ends it
-// with the usage text and status 2.
+// A file the page store cannot read ends the tool with the file's name and
+// the store's own message on standard error and exit status 1; a wrong
+// command line ends it with the usage text and status 2. Drawing runs on
+// Qt's offscreen platform, so the tool works without a display.
 #include "platform/clock.h"
 #include "platform/exceptions.h"
 #include "platform/graphics/canvas.h"
@@ -18,6 +20,7 @@
 #include "platform/graphics/metafile_player.h"
 #include "platform/graphics/painter_canvas.h"
 #include "report/rp_page_list.h"
+#include "report/rp_pdf_export.h"
 #include "tools/rpptool/listing.h"
 
 #include <QBuffer>
@@ -25,17 +28,24 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// The largest image render makes: 256 MB of pixels, an A4 page at 600 dpi
+// with room to spare. A larger one is refused rather than drawn.
+constexpr qint64 kMaxRenderPixels = 64LL * 1024 * 1024;
+constexpr int kMaxRenderSide = 20000;
 
 QTextStream& Out() {
     static QTextStream out(stdout);
@@ -51,6 +61,7 @@ int Usage() {
     Err() << "usage: rpptool info FILE\n"
              "       rpptool extract FILE N OUT.emf\n"
              "       rpptool render FILE N OUT.png [--dpi D]\n"
+             "       rpptool pdf FILE OUT.pdf [--pages FIRST-LAST]\n"
              "       rpptool listing [--alias NAME | --dir PATH] [--quiet] OUT.rpp\n";
     Err().flush();
     return kExitUsage;
@@ -78,6 +89,24 @@ void WriteFileOrThrow(const QString& fileName, const QByteArray& bytes) {
         throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
     }
+}
+
+// Qt's own notes (no runtime directory, a font fallback) are not the tool's
+// to tell: standard error carries its messages and progress only, and Qt's
+// critical and fatal messages.
+void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        Err() << "rpptool: " << message << "\n";
+        Err().flush();
+    }
+}
+
+// Drawing and fonts need a GUI application; the offscreen platform needs no
+// display, and the tool never shows a window.
+std::unique_ptr<QGuiApplication> StartGui(int& argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QtMessage);
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 int Info(const QString& fileName) {
@@ -126,25 +155,28 @@ int Extract(const QString& fileName, int n, const QString& outName) {
     return 0;
 }
 
-int Render(int argc, char** argv, const QString& fileName, int n, const QString& outName, int dpi) {
+int Render(int& argc, char** argv, const QString& fileName, int n, const QString& outName,
+           int dpi) {
     TRpPageList list;
     list.LoadFromFile(fileName);
     TMetafile page;
     page.LoadFromData(PageOf(list, n));
-    // Drawing needs a GUI application; the offscreen platform needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString problem = page.SizeProblem();
+    if (!problem.isEmpty()) {
+        throw Exception(QStringLiteral("Page %1 cannot be drawn: %2").arg(n).arg(problem));
     }
-    QGuiApplication app(argc, argv);
     const qint64 width = static_cast<qint64>(page.Width()) * dpi / ReferencePixelsPerInch;
     const qint64 height = static_cast<qint64>(page.Height()) * dpi / ReferencePixelsPerInch;
-    if (width < 1 || height < 1 || width > 20000 || height > 20000) {
-        throw Exception(QStringLiteral("Page %1 cannot be drawn at %2 dpi: %3 x %4 pixels")
+    if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide ||
+        width * height > kMaxRenderPixels) {
+        throw Exception(QStringLiteral("Page %1 cannot be drawn at %2 dpi: %3 x %4 pixels are "
+                                       "more than an image may have; choose a lower --dpi")
                             .arg(n)
                             .arg(dpi)
                             .arg(width)
                             .arg(height));
     }
+    const auto app = StartGui(argc, argv);
     QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
     image.fill(Qt::white);
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
@@ -165,19 +197,46 @@ int Render(int argc, char** argv, const QString& fileName, int n, const QString&
     return 0;
 }
 
-int Run(int argc, char** argv) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) {
-        args << QString::fromLocal8Bit(argv[i]);
+// "FIRST-LAST" with 1 <= FIRST <= LAST.
+std::optional<std::pair<int, int>> ParseRange(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})-(\\d{1,9})$"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch()) {
+        return std::nullopt;
     }
-    if (args.isEmpty()) {
-        return Usage();
+    const int first = m.captured(1).toInt();
+    const int last = m.captured(2).toInt();
+    if (first < 1 || last < first) {
+        return std::nullopt;
     }
-    const QString command = args.takeFirst();
-    if (command == "listing") {
-        const int status = RunListing(argc, argv, args);
-        return status < 0 ? Usage() : status;
+    return std::make_pair(first, last);
+}
+
+int Pdf(int& argc, char** argv, const QString& fileName, const QString& outName,
+        std::optional<std::pair<int, int>> range) {
+    TRpPageList list;
+    list.LoadFromFile(fileName);
+    const auto app = StartGui(argc, argv);
+    TRpPdfExport exporter(list);
+    if (range) {
+        exporter.SetRange(range->first, range->second);
     }
+    // A progress line only for a person watching; a log or a pipe gets none.
+    const bool terminal = isatty(fileno(stderr)) != 0;
+    if (terminal) {
+        exporter.OnProgress = [](int page, int count) {
+            Err() << "\rrpptool: page " << page << " of " << count;
+            if (page == count) {
+                Err() << "\n";
+            }
+            Err().flush();
+        };
+    }
+    exporter.Export(outName);
+    return 0;
+}
+
+int RunCommand(const QString& command, const QStringList& args, int& argc, char** argv) {
     if (command == "info" && args.size() == 1) {
         return Info(args[0]);
     }
@@ -203,7 +262,49 @@ int Run(int argc, char** argv) {
         }
         return Render(argc, argv, args[0], *n, args[2], dpi);
     }
+    if (command == "pdf" && (args.size() == 2 || args.size() == 4)) {
+        std::optional<std::pair<int, int>> range;
+        if (args.size() == 4) {
+            range = ParseRange(args[3]);
+            if (args[2] != "--pages" || !range) {
+                return Usage();
+            }
+        }
+        return Pdf(argc, argv, args[0], args[1], range);
+    }
     return Usage();
+}
+
+// A failure about a saved report's content, or about one of its pages, is
+// told with the file's name; opening and creating files name theirs already.
+Exception NamedAfter(const QString& fileName, const Exception& e) {
+    const QString message = e.Message();
+    if (message.startsWith(QStringLiteral("Cannot open file \"")) ||
+        message.startsWith(QStringLiteral("Cannot create file \""))) {
+        return e;
+    }
+    return Exception(QDir::toNativeSeparators(fileName) + QStringLiteral(": ") + message);
+}
+
+int Run(int& argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    if (args.isEmpty()) {
+        return Usage();
+    }
+    const QString command = args.takeFirst();
+    // The listing names its table and its file in its own messages.
+    if (command == "listing") {
+        const int status = RunListing(argc, argv, args);
+        return status < 0 ? Usage() : status;
+    }
+    try {
+        return RunCommand(command, args, argc, argv);
+    } catch (const Exception& e) {
+        throw NamedAfter(args.value(0), e);
+    }
 }
 
 } // namespace

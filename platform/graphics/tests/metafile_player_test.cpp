@@ -129,19 +129,33 @@ TEST(MetafilePlayer, EmptyPageDrawsNothing) {
     EXPECT_EQ(CountNot(image, Rect(0, 0, 20, 20), clWhite), 0);
 }
 
-TEST(MetafilePlayer, StretchesTheFrameOntoTheDestination) {
+// A page of the given size with one red rectangle, recorded.
+TMetafile RedRectanglePage(int width, int height, const TRect& red) {
     TMetafile page;
-    page.SetWidth(100);
-    page.SetHeight(80);
-    {
-        TMetafileCanvas canvas(page);
-        canvas.Brush().Color = clRed;
-        canvas.FillRect(Rect(10, 10, 50, 40));
-    }
+    page.SetWidth(width);
+    page.SetHeight(height);
+    TMetafileCanvas canvas(page);
+    canvas.Brush().Color = clRed;
+    canvas.FillRect(red);
+    canvas.End();
+    return page;
+}
+
+TEST(MetafilePlayer, StretchesTheFrameOntoTheDestination) {
+    const TMetafile page = RedRectanglePage(100, 80, Rect(10, 10, 50, 40));
     // Twice the size, moved by (20, 10).
     const QImage image = Play(page, 240, 180, Rect(20, 10, 220, 170));
     EXPECT_EQ(CountColor(image, Rect(40, 30, 120, 90), clRed), 80 * 60);
     EXPECT_EQ(CountColor(image, Rect(0, 0, 240, 180), clRed), 80 * 60);
+}
+
+TEST(MetafilePlayer, PageClaimingAHugeFrameCostsOnlyTheDestination) {
+    // Over five metres a side: drawn at its own size it would take 1.6 GB.
+    TMetafile loaded;
+    loaded.LoadFromData(RedRectanglePage(19999, 19999, Rect(0, 0, 10000, 19999)).Data());
+    const QImage image = Play(loaded, 100, 100, Rect(0, 0, 100, 100));
+    EXPECT_EQ(image.size(), QSize(100, 100));
+    EXPECT_EQ(CountColor(image, Rect(0, 0, 100, 100), clRed), 50 * 100);
 }
 
 TEST(MetafilePlayer, ScalesFontsAndAdvancesWithTheStretch) {

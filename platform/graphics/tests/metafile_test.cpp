@@ -102,6 +102,28 @@ TEST(Metafile, LoadingTakesTheSizeFromTheFrame) {
     EXPECT_EQ(copy.Height(), 794);
 }
 
+TEST(Metafile, OnlyPagesThePaperCouldHaveAreDrawableAtTheirSize) {
+    TMetafile page;
+    for (const TSize size : {TSize{1123, 794}, TSize{1, 1}, TSize{7559, 7559}}) {
+        page.SetWidth(size.cx);
+        page.SetHeight(size.cy);
+        EXPECT_EQ(page.SizeProblem(), "") << size.cx << " x " << size.cy;
+    }
+    for (const TSize size : {TSize{0, 794}, TSize{1123, 0}, TSize{7560, 10}, TSize{10, 7560}}) {
+        page.SetWidth(size.cx);
+        page.SetHeight(size.cy);
+        EXPECT_NE(page.SizeProblem(), "") << size.cx << " x " << size.cy;
+    }
+    // A frame claimed by a loaded page counts, not only a size set here.
+    page.SetWidth(19999);
+    page.SetHeight(19999);
+    TMetafile loaded;
+    loaded.LoadFromData(page.Data());
+    EXPECT_EQ(loaded.SizeProblem(), "its size of 19999 x 19999 pixels (5291 x 5291 mm) is not "
+                                    "that of a sheet of paper; a page measures at most 2000 mm a "
+                                    "side");
+}
+
 TEST(Metafile, SettingTheSizeOfALoadedPictureRewritesItsFrame) {
     TMetafile page;
     page.LoadFromData(A4Landscape().Data());

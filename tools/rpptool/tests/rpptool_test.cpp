@@ -6,13 +6,23 @@
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/metafile_canvas.h"
 #include "report/rp_compress.h"
+#include "report/rp_page_list.h"
+#include "report/tests/rp_pdf_test_support.h"
 #include "report/tests/rp_test_support.h"
 
 #include <QColor>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,8 +33,10 @@ struct Result {
     QString err;
 };
 
-Result RunTool(const QStringList& args) {
+Result RunTool(const QStringList& args,
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(qEnvironmentVariable("RPPTOOL"), args);
     Result r;
     if (!p.waitForFinished(60000)) {
@@ -176,6 +188,8 @@ struct BadFile {
     const char* name;
     std::function<QByteArray()> bytes;
     const char* message;
+    // The page that cannot be read (a file opens with its header alone).
+    int page = 1;
 };
 
 void PrintTo(const BadFile& b, std::ostream* os) {
@@ -217,21 +231,22 @@ TEST_P(RppToolBadFile, EveryCommandEndsWithTheStoresMessage) {
     const QString name = tmp.File("bad.rpp");
     WriteFile(name, GetParam().bytes());
     const QString out = tmp.File("out");
+    const QString page = QString::number(GetParam().page);
     for (const QStringList& args :
-         {QStringList{"info", name}, QStringList{"extract", name, "1", out},
-          QStringList{"render", name, "1", out}}) {
+         {QStringList{"info", name}, QStringList{"extract", name, page, out},
+          QStringList{"render", name, page, out}, QStringList{"pdf", name, out}}) {
         const Result r = RunTool(args);
         ASSERT_FALSE(r.crashed) << args.join(' ').toStdString();
         EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QString("rpptool: ") + GetParam().message))
-            << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith("rpptool: " + name + ": ")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(GetParam().message)) << r.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, RppToolBadFile,
-    testing::Values(BadFile{"Truncated", Truncated, "Stream read error"},
+    testing::Values(BadFile{"Truncated", Truncated, "Stream read error", 3},
                     BadFile{"NotAMetafile", NotAMetafile, "Metafile is not valid"},
                     BadFile{"Garbage", Garbage, "Stream read error"},
                     BadFile{"AbsurdCompressedCount", AbsurdCompressedCount, "Stream read error"},
@@ -251,11 +266,217 @@ TEST(RppTool, WrongCommandLinesShowTheUsage) {
          {QStringList{}, QStringList{"info"}, QStringList{"frobnicate", "x"},
           QStringList{"extract", "f.rpp", "0", "o.emf"},
           QStringList{"extract", "f.rpp", "two", "o.emf"},
-          QStringList{"render", "f.rpp", "1", "o.png", "--dpi", "-3"}}) {
+          QStringList{"render", "f.rpp", "1", "o.png", "--dpi", "-3"}, QStringList{"pdf", "f.rpp"},
+          QStringList{"pdf", "f.rpp", "o.pdf", "--pages", "3-2"},
+          QStringList{"pdf", "f.rpp", "o.pdf", "--pages", "0-2"},
+          QStringList{"pdf", "f.rpp", "o.pdf", "--pages", "2"},
+          QStringList{"pdf", "f.rpp", "o.pdf", "--page", "1-2"}}) {
         const Result r = RunTool(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("usage: rpptool")) << args.join(' ').toStdString();
     }
+}
+
+// A saved report of listing pages, written through the page store as the
+// preview saves one; unfinished, its header still counts page 1.
+QString SaveListing(const rptest::ScopedTempDir& tmp, const QString& fileName, int pages,
+                    bool finished = true) {
+    TRpPageList list;
+    list.CreateStream();
+    for (int n = 1; n <= pages; ++n) {
+        list.AddPage(rptest::ListingPage(n, 9));
+    }
+    if (finished) {
+        list.Finish();
+    }
+    const QString name = tmp.File(fileName);
+    list.SaveToFile(name);
+    return name;
+}
+
+TEST(RppTool, PdfWritesEveryPageAsTextWithoutADisplay) {
+    rptest::ScopedTempDir tmp;
+    const QString rpp = SaveListing(tmp, "listing.rpp", 3);
+    const QString pdf = tmp.File("listing.pdf");
+    // No display, and a platform that would need one: the tool draws offscreen.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    const Result r = RunTool({"pdf", rpp, pdf}, env);
+    ASSERT_FALSE(r.crashed);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Standard error is a pipe here, not a terminal: no progress on it.
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
+    const QString info = rptest::Poppler("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages: +3\n"))) << info.toStdString();
+    EXPECT_TRUE(
+        info.contains(QRegularExpression("Page size: +84[12][.\\d]* x 595[.\\d]* pts \\(A4\\)")));
+    const QString page3 = rptest::Poppler("pdftotext", {"-f", "3", "-l", "3", pdf, "-"});
+    EXPECT_TRUE(page3.contains(QStringLiteral("Questão 9 da página 3"))) << page3.toStdString();
+    EXPECT_TRUE(page3.contains(QStringLiteral("Página 3")));
+}
+
+TEST(RppTool, PdfPagesOptionWritesThatRange) {
+    rptest::ScopedTempDir tmp;
+    const QString rpp = SaveListing(tmp, "listing.rpp", 4);
+    const QString pdf = tmp.File("part.pdf");
+    const Result r = RunTool({"pdf", rpp, pdf, "--pages", "2-3"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(rptest::Poppler("pdfinfo", {pdf}).contains(QRegularExpression("Pages: +2\n")));
+    const QString first = rptest::Poppler("pdftotext", {"-f", "1", "-l", "1", pdf, "-"});
+    EXPECT_TRUE(first.contains(QStringLiteral("Página 2"))) << first.toStdString();
+    EXPECT_FALSE(rptest::Poppler("pdftotext", {pdf, "-"}).contains(QStringLiteral("Página 4")));
+}
+
+// Runs the tool with a terminal as its standard streams and gives what it
+// wrote there, or a note of what went wrong.
+QString RunOnTerminal(const QStringList& args) {
+    std::vector<QByteArray> bytes{qEnvironmentVariable("RPPTOOL").toLocal8Bit()};
+    for (const QString& a : args) {
+        bytes.push_back(a.toLocal8Bit());
+    }
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) {
+        argv.push_back(b.data());
+    }
+    argv.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0) {
+        return QStringLiteral("<no terminal>");
+    }
+    if (pid == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    QByteArray out;
+    for (;;) {
+        pollfd fd{terminal, POLLIN, 0};
+        if (poll(&fd, 1, 60000) <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        char buffer[512];
+        const ssize_t n = read(terminal, buffer, sizeof buffer);
+        if (n <= 0) {
+            break; // the tool has ended and the terminal is closed
+        }
+        out.append(buffer, n);
+    }
+    close(terminal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return QStringLiteral("<failed> ") + QString::fromUtf8(out);
+    }
+    return QString::fromUtf8(out);
+}
+
+TEST(RppTool, PdfShowsItsProgressOnATerminal) {
+    rptest::ScopedTempDir tmp;
+    const QString rpp = SaveListing(tmp, "listing.rpp", 3);
+    const QString pdf = tmp.File("listing.pdf");
+    const QString shown = RunOnTerminal({"pdf", rpp, pdf});
+    EXPECT_TRUE(shown.contains("rpptool: page 1 of 3")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("\rrpptool: page 3 of 3\r\n")) << shown.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
+TEST(RppTool, PdfFailuresNameTheFileAndTheReason) {
+    rptest::ScopedTempDir tmp;
+    const QString rpp = SaveListing(tmp, "listing.rpp", 3);
+    const QString pdf = tmp.File("out.pdf");
+
+    Result r = RunTool({"pdf", rpp, pdf, "--pages", "2-9"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "rpptool: " + rpp + ": Pages 2 to 9 cannot be exported: the report has 3 page(s)\n");
+
+    const QString nowhere = tmp.File("missing/out.pdf");
+    r = RunTool({"pdf", rpp, nowhere});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("rpptool: Cannot create file \"" + nowhere + "\". "))
+        << r.err.toStdString();
+
+    r = RunTool({"pdf", tmp.File("none.rpp"), pdf});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("rpptool: Cannot open file \"" + tmp.File("none.rpp") + "\". "))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// Page 1 of a file claims a frame of 19,999 x 19,999 pixels (over five metres
+// a side) in a few hundred bytes.
+QByteArray HugeFramePage() {
+    return rptest::BuildFile({rptest::MakeEmf(19999, 19999, 24)}, false);
+}
+
+long PeakChildMemoryKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST(RppTool, PageClaimingAHugeFrameIsRefusedWithinBoundedMemory) {
+    rptest::ScopedTempDir tmp;
+    const QString name = tmp.File("huge.rpp");
+    WriteFile(name, HugeFramePage());
+    ASSERT_LT(QFileInfo(name).size(), 400);
+    const QString out = tmp.File("huge.png");
+    const Result r = RunTool({"render", name, "1", out});
+    ASSERT_FALSE(r.crashed);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "rpptool: " + name +
+                         ": Page 1 cannot be drawn: its size of 19999 x 19999 pixels (5291 x 5291 "
+                         "mm) is not that of a sheet of paper; a page measures at most 2000 mm a "
+                         "side\n");
+    EXPECT_FALSE(QFile::exists(out));
+    const Result pdf = RunTool({"pdf", name, tmp.File("huge.pdf")});
+    EXPECT_EQ(pdf.exitCode, 1);
+    EXPECT_TRUE(pdf.err.contains("Page 1 cannot be exported: its size of 19999 x 19999"))
+        << pdf.err.toStdString();
+    // Drawing the page at its claimed size would take 1.6 GB.
+    EXPECT_LT(PeakChildMemoryKilobytes(), 400 * 1024);
+}
+
+TEST(RppTool, RenderRefusesAResolutionThatMakesTooLargeAnImage) {
+    rptest::ScopedTempDir tmp;
+    const QString name = SaveListing(tmp, "listing.rpp", 1);
+    const QString out = tmp.File("page.png");
+    const Result r = RunTool({"render", name, "1", out, "--dpi", "1200"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Page 1 cannot be drawn at 1200 dpi: 14037 x 9925 pixels are more "
+                               "than an image may have; choose a lower --dpi"))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_LT(PeakChildMemoryKilobytes(), 400 * 1024);
+}
+
+TEST(RppTool, UnfinishedStoresFileShowsThePageItsHeaderCounts) {
+    rptest::ScopedTempDir tmp;
+    const QString name = SaveListing(tmp, "unfinished.rpp", 4, false);
+    Result r = RunTool({"info", name});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Pages: 1\n")) << r.out.toStdString();
+    const QString pdf = tmp.File("unfinished.pdf");
+    r = RunTool({"pdf", name, pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(rptest::Poppler("pdftotext", {pdf, "-"}).contains(QStringLiteral("Página 1")));
+}
+
+TEST(RppTool, BytesAfterTheLastRecordLeaveEveryPageReadable) {
+    rptest::ScopedTempDir tmp;
+    const auto pages = Pages();
+    const QString name = tmp.File("tail.rpp");
+    WriteFile(name, rptest::BuildFile(pages, false) + QByteArray(13, 'z'));
+    const Result r = RunTool({"info", name});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Pages: 3\n"));
+    EXPECT_TRUE(r.out.contains(
+        QStringLiteral("Page 3: offset %1").arg(128 + 24 + pages[0].size() + pages[1].size())))
+        << r.out.toStdString();
 }
 
 } // namespace
