@@ -10,6 +10,7 @@ packages=(
   libjpeg-dev
   libuemf-dev emf2svg
   libx11-dev
+  libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool
