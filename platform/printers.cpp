@@ -5,6 +5,8 @@
 #include "platform/exceptions.h"
 #include "platform/print_dialog.h"
 
+#include <utility>
+
 namespace {
 
 class TNoPrinters final : public TPrinterService {
@@ -23,24 +25,16 @@ public:
     TCanvas& JobCanvas() override { throw Exception(QStringLiteral("No printer installed")); }
 };
 
-TNoPrinters fallbackPrinters;
-TPrinterService* currentPrinters = nullptr;
+// One installed service of a kind, and the fallback used while none is.
+template <class TService, class TFallback> class TInstalled {
+public:
+    TService& Get() { return current_ != nullptr ? *current_ : fallback_; }
+    TService* Set(TService* service) { return std::exchange(current_, service); }
 
-} // namespace
-
-TPrinterService& PrinterService() {
-    return currentPrinters != nullptr ? *currentPrinters : fallbackPrinters;
-}
-
-TPrinterService* SetPrinterService(TPrinterService* service) {
-    TPrinterService* previous = currentPrinters;
-    currentPrinters = service;
-    return previous;
-}
-
-// ---- The print dialog's registry --------------------------------------------
-
-namespace {
+private:
+    TFallback fallback_;
+    TService* current_ = nullptr;
+};
 
 class TNoPrintDialog final : public TPrintDialogService {
 public:
@@ -49,17 +43,23 @@ public:
     }
 };
 
-TNoPrintDialog fallbackPrintDialog;
-TPrintDialogService* currentPrintDialog = nullptr;
+TInstalled<TPrinterService, TNoPrinters> printers;
+TInstalled<TPrintDialogService, TNoPrintDialog> printDialog;
 
 } // namespace
 
+TPrinterService& PrinterService() {
+    return printers.Get();
+}
+
+TPrinterService* SetPrinterService(TPrinterService* service) {
+    return printers.Set(service);
+}
+
 TPrintDialogService& PrintDialogService() {
-    return currentPrintDialog != nullptr ? *currentPrintDialog : fallbackPrintDialog;
+    return printDialog.Get();
 }
 
 TPrintDialogService* SetPrintDialogService(TPrintDialogService* service) {
-    TPrintDialogService* previous = currentPrintDialog;
-    currentPrintDialog = service;
-    return previous;
+    return printDialog.Set(service);
 }
