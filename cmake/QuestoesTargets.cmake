@@ -36,9 +36,10 @@ function(questoes_library name)
 endfunction()
 
 # questoes_test(NAME LABEL label SOURCES ... LIBS ... [ENVIRONMENT ...] [FIXTURES f])
-# A GoogleTest program; each test case becomes one CTest test with the label
-# (and needs the CTest fixture when given). Tests run on Qt's offscreen
-# platform with a fixed locale.
+# A GoogleTest program; each test case becomes one CTest test with the label.
+# With FIXTURES the tests need that CTest fixture and, since they share what
+# it sets up, run one at a time. Tests run on Qt's offscreen platform with a
+# fixed locale.
 function(questoes_test name)
   cmake_parse_arguments(A "" "LABEL;TIMEOUT;FIXTURES" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   if(NOT QUESTOES_TESTS)
@@ -53,7 +54,7 @@ function(questoes_test name)
   questoes_compile_options(${name})
   set(properties LABELS ${A_LABEL} TIMEOUT ${A_TIMEOUT})
   if(A_FIXTURES)
-    list(APPEND properties FIXTURES_REQUIRED ${A_FIXTURES})
+    list(APPEND properties FIXTURES_REQUIRED ${A_FIXTURES} RESOURCE_LOCK ${A_FIXTURES})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
