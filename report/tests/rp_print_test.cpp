@@ -179,19 +179,6 @@ TEST_F(PrintTest, DuplexReadFromTheDriverIsSentBackAsHorizontalDuplex) {
     EXPECT_EQ(printer.Jobs().front().Mode.Duplex, DMDUP_HORIZONTAL);
 }
 
-TEST_F(PrintTest, TheBinTableMapsBothWays) {
-    EXPECT_EQ(TPrinterSettings::BinCode(TRpBin::First), 1);
-    EXPECT_EQ(TPrinterSettings::BinCode(TRpBin::Auto), 7);
-    EXPECT_EQ(TPrinterSettings::BinCode(TRpBin::LargeCapacity), 11);
-    EXPECT_EQ(TPrinterSettings::BinCode(TRpBin::Cassette), 14);
-    EXPECT_EQ(TPrinterSettings::BinFromCode(7), TRpBin::Auto);
-    EXPECT_EQ(TPrinterSettings::BinFromCode(12), TRpBin::First);
-    EXPECT_EQ(TPrinterSettings::PaperCode(TRpPaperSize::ESheet), 26);
-    EXPECT_EQ(TPrinterSettings::PaperCode(TRpPaperSize::Custom), DMPAPER_USER);
-    EXPECT_EQ(TPrinterSettings::PaperFromCode(DMPAPER_USER), TRpPaperSize::Custom);
-    EXPECT_EQ(TPrinterSettings::PaperFromCode(27), TRpPaperSize::Default);
-}
-
 TEST_F(PrintTest, ThePrintOperationReportsToItsProgressWindowAndReleasesIt) {
     OpenListing(40);
     ASSERT_EQ(Generate(), 5);
