@@ -4,8 +4,13 @@
 #include "about/f_sobre.h"
 #include "app/main_form.h"
 #include "platform/dispatch.h"
+#include "platform/printers.h"
 #include "platform/ui/application.h"
+#include "platform/ui/qt_print_dialog.h"
+#include "platform/ui/qt_printers.h"
 #include "report/fr_rel_quest.h"
+#include "report/preview/rp_print_setup.h"
+#include "report/preview/rp_progress_form.h"
 #include "store/table.h"
 
 #include <QPixmap>
@@ -32,6 +37,14 @@ int main(int argc, char** argv) {
     TApplication application;
     Application->Initialize(argc, argv);
     Application->SetTitle(QStringLiteral("Radoziv iv Ivaduvorir de Jogos"));
+    // Printing goes to the spooler's printers, with the progress window and
+    // the print dialog of the report engine's windows.
+    TQtPrinters printers;
+    TQtPrintDialog printDialog;
+    SetPrinterService(&printers);
+    SetPrintDialogService(&printDialog);
+    TRpProgressForm::Register();
+    RegisterRpPrintSetup();
     Application->CreateForm(Form1);
     // The report host reads the listing's definition now; it is never shown
     // itself. A definition that cannot be read is reported like any other
@@ -44,5 +57,7 @@ int main(int argc, char** argv) {
     ScheduleScreenshot();
     const int result = Application->Run();
     FRRelQuest = nullptr;
+    SetPrintDialogService(nullptr);
+    SetPrinterService(nullptr);
     return result;
 }

@@ -35,11 +35,13 @@ function(questoes_library name)
   questoes_compile_options(${name})
 endfunction()
 
-# questoes_test(NAME LABEL label SOURCES ... LIBS ... [ENVIRONMENT ...])
+# questoes_test(NAME LABEL label SOURCES ... LIBS ... [ENVIRONMENT ...] [FIXTURES f])
 # A GoogleTest program; each test case becomes one CTest test with the label.
-# Tests run on Qt's offscreen platform with a fixed locale.
+# With FIXTURES the tests need that CTest fixture and, since they share what
+# it sets up, run one at a time. Tests run on Qt's offscreen platform with a
+# fixed locale.
 function(questoes_test name)
-  cmake_parse_arguments(A "" "LABEL;TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(A "" "LABEL;TIMEOUT;FIXTURES" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   if(NOT QUESTOES_TESTS)
     return()
   endif()
@@ -50,12 +52,14 @@ function(questoes_test name)
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gmock)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   questoes_compile_options(${name})
+  set(properties LABELS ${A_LABEL} TIMEOUT ${A_TIMEOUT})
+  if(A_FIXTURES)
+    list(APPEND properties FIXTURES_REQUIRED ${A_FIXTURES} RESOURCE_LOCK ${A_FIXTURES})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES
-      LABELS ${A_LABEL}
-      TIMEOUT ${A_TIMEOUT})
+    PROPERTIES ${properties})
   # The environment is set by a script that CTest runs after the discovery's
   # own: gtest_discover_tests would split a list given through PROPERTIES
   # into separate arguments, and the tests would run with no environment.

@@ -5,12 +5,17 @@
 // paper's extent that generation lays pages out on follows the paper size:
 // a standard size has its table's dimensions, Default and Custom what was
 // read from the device or passed on.
+//
+// Reading the driver takes its device mode through the paper and bin
+// tables; applying the settings hands the mode back changed, at the start of
+// every printer document and before stored pages are printed.
 #pragma once
 
 #include "report/rp_page.h"
 #include "report/rp_printer_settings.h"
 
 #include <QString>
+#include <array>
 
 class TPrinterService;
 
@@ -27,6 +32,9 @@ public:
     // The printer a job goes to: the selected one, or the default.
     int JobPrinter() const;
     const QString& Device() const { return device_; }
+    // The driver's file name without its folder, at most 63 characters.
+    const QString& Driver() const { return driver_; }
+    const QString& Port() const { return port_; }
 
     int PixelsPerInchX() const { return ppiX_; }
     int PixelsPerInchY() const { return ppiY_; }
@@ -35,6 +43,8 @@ public:
     int TopOffset() const { return topOffset_; }
 
     TRpPaperSize PaperSize() const { return paperSize_; }
+    // Whether the driver's paper list offers a size; Custom always.
+    bool PaperSupported(TRpPaperSize size) const;
     void SetPaperSize(TRpPaperSize size) { paperSize_ = size; }
     // Portrait extent in tenths of a millimetre (see the file comment).
     int PaperWidth() const;
@@ -58,13 +68,31 @@ public:
     // Whether page n lies in the range asked for.
     bool InRange(int page) const;
 
+    // Hands the paper, orientation, copies, bin and duplex to the driver of
+    // the job printer, then takes the device's resolution and offsets
+    // again (they follow the paper and orientation). Nothing without a
+    // printer.
+    void ApplyToDriver();
+
+    // The driver's codes of a paper size and a bin, and back (Default and
+    // First when a code matches none).
+    static int PaperCode(TRpPaperSize size);
+    static TRpPaperSize PaperFromCode(int code);
+    static int BinCode(TRpBin bin);
+    static TRpBin BinFromCode(int code);
+
 private:
     void ReadDevice();
+    void ReadGeometry();
+    void ReadDriver();
 
     TPrinterService& printers_;
     bool printersAvailable_ = false;
     int printerIndex_ = -1;
     QString device_;
+    QString driver_;
+    QString port_;
+    std::array<bool, static_cast<size_t>(TRpPaperSize::Custom) + 1> papers_{};
     int ppiX_ = 96;
     int ppiY_ = 96;
     int leftOffset_ = 0;

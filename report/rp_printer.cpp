@@ -1,6 +1,7 @@
 // The report printer object's page cycle, conversions and page store.
 #include "report/rp_printer.h"
 
+#include "platform/dialogs.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/metafile_canvas.h"
@@ -25,6 +26,10 @@ int Round(double value) {
 }
 
 } // namespace
+
+void ShowNoPrinterMessage() {
+    Dialogs().ShowMessage(QStringLiteral("No printer installed"));
+}
 
 TRpPrinter::TRpPrinter() : settings_(std::make_unique<TPrinterSettings>(PrinterService())) {}
 
@@ -69,6 +74,8 @@ void TRpPrinter::BeginDocument() {
     availablePages_ = 0;
     cancelled_ = false;
     const bool toPrinter = destination_ == rpdPrinter;
+    if (toPrinter)
+        settings_->ApplyToDriver();
     leftWaste_ = toPrinter ? settings_->LeftOffset() : 0;
     topWaste_ = toPrinter ? settings_->TopOffset() : 0;
     if (status_ != rpsReady)
@@ -230,8 +237,12 @@ void TRpPrinter::Print() {
 }
 
 void TRpPrinter::PrintStoredPages() {
-    if (status_ != rpsFinished || !PrintersAvailable())
+    if (status_ != rpsFinished)
         return;
+    if (!PrintersAvailable()) {
+        ShowNoPrinterMessage();
+        return;
+    }
     TPrinterService& printers = PrinterService();
     if (printers.Printing())
         printers.AbortJob();
@@ -241,14 +252,23 @@ void TRpPrinter::PrintStoredPages() {
     if (last < first)
         return;
     cancelled_ = false;
+    // A saved report does not record its orientation; its pages do, and a
+    // landscape page stretched over a portrait sheet would come out
+    // squeezed.
+    if (!generated_) {
+        if (std::unique_ptr<TMetafile> page = pages_.GetPage(first))
+            settings_->SetOrientation(page->Width() > page->Height() ? poLandscape : poPortrait);
+    }
+    settings_->ApplyToDriver();
     printers.BeginJob(settings_->JobPrinter(), title_);
     const TPrinterDevice device = printers.Device(settings_->JobPrinter());
+    const TRect printable{0, 0, device.PageWidth > 0 ? device.PageWidth : device.PhysicalWidth,
+                          device.PageHeight > 0 ? device.PageHeight : device.PhysicalHeight};
     for (int n = first; n <= last; ++n) {
         QCoreApplication::processEvents();
         pageNum_ = n;
         if (std::unique_ptr<TMetafile> page = pages_.GetPage(n))
-            printers.JobCanvas().StretchDraw(
-                TRect{0, 0, device.PhysicalWidth, device.PhysicalHeight}, *page);
+            printers.JobCanvas().StretchDraw(printable, *page);
         if (cancelled_) {
             printers.AbortJob();
             return;

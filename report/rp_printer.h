@@ -30,6 +30,9 @@ class TMetafile;
 class TMetafileCanvas;
 class TRpExportFilter;
 
+// Tells the user that printing has no printer to go to.
+void ShowNoPrinterMessage();
+
 enum TRpDestination : int { rpdMetafile = 0, rpdPrinter = 1 };
 enum TRpPrinterStatus : int { rpsReady = 0, rpsBusy = 1, rpsFinished = 2 };
 

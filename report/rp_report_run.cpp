@@ -13,6 +13,7 @@
 #include "report/rp_print_context.h"
 #include "report/rp_printable.h"
 #include "report/rp_printer.h"
+#include "report/rp_progress_interface.h"
 #include "report/rp_report.h"
 #include "store/data_set.h"
 
@@ -117,12 +118,21 @@ void TCustomRpReport::Preview() {
 void TCustomRpReport::PrintReport() {
     if (!idle_)
         return;
+    // Declared first so that it goes last: the printer object refers to it
+    // as its client window until released.
+    std::unique_ptr<QObject> progress;
     std::unique_ptr<TRpPrinter> remembered = std::move(printer_);
     printer_ = NewPrinter();
     const auto restore = qScopeGuard([&] { printer_ = std::move(remembered); });
-    if (!printer_->PrintersAvailable())
+    if (!printer_->PrintersAvailable()) {
+        // Doing nothing at all would look like a program that does not
+        // work; the user is told why nothing is printed.
+        ShowNoPrinterMessage();
         return;
+    }
     printer_->SetDestination(rpdPrinter);
+    progress = CreateRpProgressWindow(printer_.get(), showProgress_);
+    printer_->SetClientWindow(progress.get());
     Generate();
 }
 

@@ -11,6 +11,7 @@ packages=(
   libuemf-dev emf2svg
   poppler-utils
   libx11-dev
+  libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool xclip

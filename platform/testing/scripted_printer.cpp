@@ -26,6 +26,22 @@ TScriptedPrinter::TScriptedPrinter(QStringList printers)
     device_.PixelsPerInchY = 96;
     device_.PhysicalWidth = 1123;
     device_.PhysicalHeight = 794;
+    capabilities_.Driver = QStringLiteral("scripted.drv");
+    capabilities_.Port = QStringLiteral("scripted:");
+    capabilities_.Papers = {1, DMPAPER_A4};
+    capabilities_.Bins = {4, 7};
+    capabilities_.Copies = true;
+    capabilities_.Duplex = true;
+    TDeviceMode mode;
+    mode.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_COPIES |
+                  DM_DEFAULTSOURCE | DM_DUPLEX;
+    mode.PaperSize = DMPAPER_A4;
+    mode.DefaultSource = 7;
+    SetDefaultMode(mode);
+}
+
+void TScriptedPrinter::SetDefaultMode(const TDeviceMode& mode) {
+    modes_.assign(static_cast<size_t>(printers_.size()), mode);
 }
 
 TScriptedPrinter::~TScriptedPrinter() {
@@ -39,12 +55,31 @@ TPrinterDevice TScriptedPrinter::Device(int index) {
     return device_;
 }
 
+TPrinterCapabilities TScriptedPrinter::Capabilities(int index) {
+    if (index < 0 || index >= printers_.size())
+        return {};
+    return capabilities_;
+}
+
+TDeviceMode TScriptedPrinter::DeviceMode(int index) {
+    if (index < 0 || index >= printers_.size())
+        return {};
+    return modes_.at(static_cast<size_t>(index));
+}
+
+void TScriptedPrinter::SetDeviceMode(int index, const TDeviceMode& mode) {
+    if (index < 0 || index >= printers_.size())
+        return;
+    modes_.at(static_cast<size_t>(index)) = mode;
+    modesSent_.push_back(mode);
+}
+
 void TScriptedPrinter::BeginJob(int index, const QString& title) {
     if (index < 0 || index >= printers_.size())
         throw Exception(QStringLiteral("Printer selected is not valid"));
     if (Printing())
         throw Exception(QStringLiteral("Printing in progress"));
-    jobs_.push_back(TScriptedJob{index, title, 0, false, false, {}});
+    jobs_.push_back(TScriptedJob{index, title, DeviceMode(index), 0, false, false, {}});
     OpenPage();
 }
 
