@@ -1,0 +1,268 @@
+// The GIFT format, read and written for multiple-choice questions:
+//
+//   // a comment line
+//   ::Codigo 7:: Quanto é 2 + 2? {
+//       ~3
+//       =4 # feedback, which the table has no place for
+//       ~5
+//   }
+//
+// Questions stand apart by blank lines; "$CATEGORY:" lines and comments are
+// skipped. A title, a text-format marker ("[plain]", "[html]", ...) and
+// answer feedback are read and dropped; text after the answer block (the
+// "missing word" form) joins the question with "_____" where the block was.
+// Every other question type (true/false, short answer, matching, numerical,
+// essay, partial credit, several right answers, a text without answers) is
+// refused by its line and never turned into something it is not.
+//
+// The writer escapes ~ = # { } : and the backslash, writes line breaks as
+// "\n", and puts a "[plain]" marker before a text that itself begins like a
+// marker, so that its own output reads back exactly.
+#include "tools/dbadmin/bank_question.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace {
+
+constexpr std::string_view kSpecial = "~=#{}:\\";
+constexpr std::string_view kMarkers[] = {"[html]", "[moodle]", "[plain]", "[markdown]"};
+
+// Position of the first `what` at or after `from` that is not escaped.
+size_t FindUnescaped(std::string_view text, std::string_view what, size_t from = 0) {
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+            continue;
+        }
+        if (text.substr(i, what.size()) == what)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+std::string Unescape(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            char next = text[i + 1];
+            if (kSpecial.find(next) != std::string_view::npos) {
+                out += next;
+                ++i;
+                continue;
+            }
+            if (next == 'n') {
+                out += '\n';
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::string Escape(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        if (kSpecial.find(c) != std::string_view::npos)
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+size_t MarkerLength(std::string_view text) {
+    for (std::string_view m : kMarkers)
+        if (text.size() >= m.size() &&
+            std::equal(m.begin(), m.end(), text.begin(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return m.size();
+    return 0;
+}
+
+// One question's text: its lines joined by line breaks, and where each
+// line starts, for naming lines in messages.
+struct TGiftBlock {
+    std::string Text;
+    std::vector<std::pair<size_t, int>> Starts; // offset in Text, line in the file
+
+    int LineAt(size_t offset) const {
+        auto it = std::upper_bound(
+            Starts.begin(), Starts.end(), offset,
+            [](size_t o, const std::pair<size_t, int>& s) { return o < s.first; });
+        return it == Starts.begin() ? Starts.front().second : std::prev(it)->second;
+    }
+};
+
+std::vector<TGiftBlock> SplitBlocks(std::string_view text) {
+    std::vector<TGiftBlock> blocks;
+    TGiftBlock current;
+    std::vector<std::string_view> lines = SplitLines(text);
+    auto flush = [&] {
+        if (!TrimSpace(current.Text).empty())
+            blocks.push_back(std::move(current));
+        current = TGiftBlock();
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view trimmed = TrimSpace(lines[i]);
+        if (trimmed.empty()) {
+            flush();
+            continue;
+        }
+        if (trimmed.substr(0, 2) == "//")
+            continue;
+        if (current.Text.empty() && trimmed.substr(0, 10) == "$CATEGORY:")
+            continue;
+        if (!current.Text.empty())
+            current.Text += '\n';
+        current.Starts.push_back({current.Text.size(), int(i + 1)});
+        current.Text += lines[i];
+    }
+    flush();
+    return blocks;
+}
+
+class TGiftQuestionReader {
+public:
+    TGiftQuestionReader(const TGiftBlock& block, std::vector<TLineProblem>& problems)
+        : block_(block), text_(block.Text), problems_(problems) {}
+
+    // False (with a problem reported) when the block is not a question the
+    // table can hold.
+    bool Read(TBankQuestion& q);
+
+private:
+    bool Refuse(size_t at, const std::string& why) {
+        problems_.push_back({block_.LineAt(at), why});
+        return false;
+    }
+    bool ReadAnswers(size_t open, size_t close, TBankQuestion& q);
+
+    const TGiftBlock& block_;
+    std::string_view text_;
+    std::vector<TLineProblem>& problems_;
+};
+
+bool TGiftQuestionReader::Read(TBankQuestion& q) {
+    size_t p = text_.find_first_not_of(" \t\r\n");
+    q.Line = block_.LineAt(p);
+    if (text_.substr(p, 2) == "::") {
+        size_t end = FindUnescaped(text_, "::", p + 2);
+        if (end == std::string_view::npos)
+            return Refuse(p, "título sem o :: de fechamento");
+        p = end + 2;
+    }
+    while (p < text_.size() && std::isspace(static_cast<unsigned char>(text_[p])))
+        ++p;
+    p += MarkerLength(text_.substr(p));
+    size_t open = FindUnescaped(text_, "{", p);
+    if (open == std::string_view::npos)
+        return Refuse(p, "texto sem bloco de respostas { }; só questões de múltipla escolha "
+                         "entram na tabela");
+    size_t close = FindUnescaped(text_, "}", open + 1);
+    if (close == std::string_view::npos)
+        return Refuse(open, "bloco de respostas sem o } de fechamento");
+    std::string before(TrimSpace(Unescape(text_.substr(p, open - p))));
+    std::string after(TrimSpace(Unescape(text_.substr(close + 1))));
+    if (FindUnescaped(text_, "{", close + 1) != std::string_view::npos)
+        return Refuse(close, "mais de um bloco de respostas { } na mesma questão");
+    q.Questao = after.empty() ? before : before + " _____ " + after;
+    return ReadAnswers(open, close, q);
+}
+
+bool TGiftQuestionReader::ReadAnswers(size_t open, size_t close, TBankQuestion& q) {
+    std::string_view body = text_.substr(open + 1, close - open - 1);
+    size_t general = FindUnescaped(body, "####");
+    if (general != std::string_view::npos)
+        body = body.substr(0, general);
+    std::string_view plain = TrimSpace(body.substr(0, FindUnescaped(body, "#")));
+    std::string upper;
+    for (char c : plain)
+        upper += char(std::toupper(static_cast<unsigned char>(c)));
+    if (TrimSpace(body).empty())
+        return Refuse(open, "questão dissertativa (bloco de respostas vazio); a tabela só guarda "
+                            "múltipla escolha");
+    if (upper == "T" || upper == "F" || upper == "TRUE" || upper == "FALSE")
+        return Refuse(open, "questão de verdadeiro ou falso; a tabela só guarda múltipla escolha");
+    if (TrimSpace(body).front() == '#')
+        return Refuse(open, "questão numérica; a tabela só guarda múltipla escolha");
+    // Matching pairs are written with = only; "->" among wrong answers is text.
+    if (FindUnescaped(body, "->") != std::string_view::npos &&
+        FindUnescaped(body, "~") == std::string_view::npos)
+        return Refuse(open, "questão de associação; a tabela só guarda múltipla escolha");
+
+    size_t base = open + 1;
+    size_t first = std::min(FindUnescaped(body, "="), FindUnescaped(body, "~"));
+    if (first == std::string_view::npos || !TrimSpace(body.substr(0, first)).empty())
+        return Refuse(open, "bloco de respostas sem = nem ~ antes do texto");
+    bool anyWrong = false;
+    int rights = 0;
+    for (size_t at = first; at < body.size();) {
+        char kind = body[at];
+        size_t next = std::min(FindUnescaped(body, "=", at + 1), FindUnescaped(body, "~", at + 1));
+        std::string_view answer = body.substr(at + 1, next == std::string_view::npos
+                                                          ? std::string_view::npos
+                                                          : next - at - 1);
+        answer = TrimSpace(answer.substr(0, FindUnescaped(answer, "#")));
+        bool right = kind == '=';
+        if (!answer.empty() && answer.front() == '%') {
+            size_t end = answer.find('%', 1);
+            std::string weight(answer.substr(1, end == std::string_view::npos ? 0 : end - 1));
+            char* stop = nullptr;
+            double w = std::strtod(weight.c_str(), &stop);
+            if (end == std::string_view::npos || weight.empty() || *stop)
+                return Refuse(base + at, "peso de resposta ilegível");
+            if (w > 0 && w < 100)
+                return Refuse(base + at, "resposta com peso parcial (%" + weight +
+                                             "%); a tabela guarda uma certa e duas erradas");
+            right = w >= 100;
+            answer = TrimSpace(answer.substr(end + 1));
+        }
+        anyWrong = anyWrong || kind == '~';
+        rights += right;
+        if (right) {
+            q.Correta = std::string(1, char('A' + q.Options.size()));
+            q.CorretaLine = block_.LineAt(base + at);
+        }
+        q.Options.push_back(std::string(TrimSpace(Unescape(answer))));
+        q.OptionLines.push_back(block_.LineAt(base + at));
+        at = next;
+    }
+    if (!anyWrong)
+        return Refuse(open, "questão de resposta curta (só respostas com =); a tabela só guarda "
+                            "múltipla escolha");
+    if (rights != 1)
+        return Refuse(open, std::to_string(rights) +
+                                " respostas certas; a tabela guarda exatamente uma");
+    return true;
+}
+
+} // namespace
+
+std::vector<TBankQuestion> ParseGift(std::string_view text, std::vector<TLineProblem>& problems) {
+    std::vector<TBankQuestion> questions;
+    for (const TGiftBlock& block : SplitBlocks(text)) {
+        TBankQuestion q;
+        if (TGiftQuestionReader(block, problems).Read(q))
+            questions.push_back(std::move(q));
+    }
+    return questions;
+}
+
+std::string WriteGift(const TBankQuestion& q) {
+    std::string text = Escape(q.Questao);
+    if (MarkerLength(text))
+        text = "[plain]" + text;
+    std::string out = "::Codigo " + std::to_string(q.Codigo) + ":: " + text + " {\n";
+    for (size_t k = 0; k < q.Options.size(); ++k)
+        out += std::string("\t") + (q.Correta == std::string(1, char('A' + k)) ? "=" : "~") +
+               Escape(q.Options[k]) + "\n";
+    return out + "}\n\n";
+}
