@@ -38,10 +38,11 @@ void CheckShape(const TBankQuestion& q, std::vector<TLineProblem>& problems) {
         return;
     }
     if (q.Correta.size() != 1 || q.Correta[0] < 'A' || q.Correta[0] >= char('A' + kTableOptions))
-        problems.push_back({q.CorretaLine ? q.CorretaLine : q.Line,
-                            q.Correta.empty() ? "falta a resposta certa"
-                                              : "a resposta \"" + q.Correta +
-                                                    "\" não nomeia nenhuma alternativa (A, B ou C)"});
+        problems.push_back(
+            {q.CorretaLine ? q.CorretaLine : q.Line,
+             q.Correta.empty()
+                 ? "falta a resposta certa"
+                 : "a resposta \"" + q.Correta + "\" não nomeia nenhuma alternativa (A, B ou C)"});
 }
 
 TCsvRecord QuestionRecord(const TBankQuestion& q) {
@@ -55,9 +56,8 @@ TCsvRecord QuestionRecord(const TBankQuestion& q) {
 
 std::vector<TCsvRecord> ReadBank(std::string_view text, TBankFormat format,
                                  std::vector<TLineProblem>& problems) {
-    std::vector<TBankQuestion> questions = format == TBankFormat::bfAiken
-                                               ? ParseAiken(text, problems)
-                                               : ParseGift(text, problems);
+    std::vector<TBankQuestion> questions =
+        format == TBankFormat::bfAiken ? ParseAiken(text, problems) : ParseGift(text, problems);
     std::vector<TCsvRecord> records;
     for (const TBankQuestion& q : questions) {
         size_t before = problems.size();
@@ -81,9 +81,8 @@ bool SameQuestion(const TBankQuestion& a, const TBankQuestion& b) {
 std::string ReadBackDifference(const TBankQuestion& q, const std::string& written,
                                TBankFormat format) {
     std::vector<TLineProblem> problems;
-    std::vector<TBankQuestion> back = format == TBankFormat::bfAiken
-                                          ? ParseAiken(written, problems)
-                                          : ParseGift(written, problems);
+    std::vector<TBankQuestion> back = format == TBankFormat::bfAiken ? ParseAiken(written, problems)
+                                                                     : ParseGift(written, problems);
     if (back.size() == 1)
         CheckShape(back.front(), problems);
     if (back.size() == 1 && problems.empty() && SameQuestion(back.front(), q))

@@ -16,8 +16,8 @@
 #include <vector>
 
 struct TBankQuestion {
-    long Codigo = 0;  // record key when the question comes from the table
-    int Line = 0;     // line where the question starts, from 1
+    long Codigo = 0; // record key when the question comes from the table
+    int Line = 0;    // line where the question starts, from 1
     std::string Questao;
     std::vector<std::string> Options; // in order: A, B, C, ...
     std::vector<int> OptionLines;

@@ -21,6 +21,7 @@
 #include "tools/dbadmin/bank_question.h"
 #include "tools/dbadmin/csv.h"
 #include "tools/dbadmin/lint.h"
+#include "tools/dbadmin/table_records.h"
 
 #include <algorithm>
 #include <cctype>
@@ -83,16 +84,6 @@ std::string TableFileName(std::string name) {
     return name;
 }
 
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // What import and export act on: the format, the table and the file.
 struct TTransferArgs {
     TBankFormat Format = TBankFormat::bfCsv;
@@ -119,7 +110,9 @@ std::string ParseTransfer(const std::vector<std::string>& rest, TTransferArgs& t
         return "tabela desconhecida: " + transfer.Table;
     if (format.empty()) {
         std::string ext = std::filesystem::path(transfer.File).extension().string();
-        format = SameAscii(ext, ".txt") ? "aiken" : SameAscii(ext, ".gift") ? "gift" : ext.substr(1);
+        format = SameAscii(ext, ".txt")    ? "aiken"
+                 : SameAscii(ext, ".gift") ? "gift"
+                                           : ext.substr(1);
     }
     if (SameAscii(format, "aiken"))
         transfer.Format = TBankFormat::bfAiken;
@@ -133,12 +126,6 @@ std::string ParseTransfer(const std::vector<std::string>& rest, TTransferArgs& t
         return "a tabela " + transfer.Table + " só tem o formato CSV";
     return "";
 }
-
-// A table read whole: its column names and its records as texts.
-struct TTableRows {
-    std::vector<std::string> Header;
-    std::vector<std::vector<std::string>> Rows;
-};
 
 class TAdmin {
 public:
@@ -350,19 +337,6 @@ int TAdmin::List() {
     return status;
 }
 
-struct TTableShape {
-    DbeCurProps Props;
-    std::vector<DbeFldDesc> Fields;
-};
-
-bool Describe(hDbeCur cur, TTableShape& shape) {
-    if (DbeGetCursorProps(cur, &shape.Props) != DBE_OK)
-        return false;
-    shape.Fields.resize(shape.Props.iFields);
-    return DbeGetFieldDescs(cur, shape.Fields.data()) == DBE_OK;
-}
-
-
 bool TAdmin::ReadTable(const std::string& name, TTableRows& table) {
     hDbeCur cur = nullptr;
     if (!OpenTable(name, dbeREADONLY, &cur))
@@ -402,13 +376,6 @@ bool TAdmin::ReadTable(const std::string& name, TTableRows& table) {
     if (rc != DBE_ERR_EOF)
         return Fail("ler " + name, rc), false;
     return true;
-}
-
-std::string TableCsv(const TTableRows& table) {
-    std::string text = CsvRecord(table.Header);
-    for (const std::vector<std::string>& row : table.Rows)
-        text += CsvRecord(row);
-    return text;
 }
 
 int TAdmin::Dump(const std::string& table) {
@@ -453,87 +420,6 @@ bool TAdmin::WriteText(const std::string& file, const std::string& text) {
         return false;
     }
     return true;
-}
-
-// Fields of a row: all of the table's, or all but the autoincrement (which
-// the engine then assigns). The field of the table that column `k` of a
-// row of `count` fields stands for.
-struct TRowLayout {
-    size_t All = 0;
-    size_t WithoutAuto = 0;
-    int AutoField = -1;
-
-    explicit TRowLayout(const TTableShape& shape) : All(shape.Fields.size()), WithoutAuto(All) {
-        for (size_t k = 0; k < All; ++k)
-            if (shape.Fields[k].iFldType == DBE_FLD_AUTOINC)
-                AutoField = int(k), WithoutAuto = All - 1;
-    }
-    bool Fits(size_t count) const { return count == All || count == WithoutAuto; }
-    size_t Field(size_t count, size_t k) const {
-        return count == All || int(k) < AutoField ? k : k + 1;
-    }
-};
-
-// The records of a CSV file, without its header line when it has one.
-std::vector<TCsvRecord> CsvRecords(std::string_view text, const TTableShape& shape,
-                                   std::vector<TLineProblem>& problems) {
-    std::vector<TCsvRecord> records = ParseCsv(text, problems);
-    TRowLayout layout(shape);
-    if (!records.empty()) {
-        const auto& first = records.front().Fields;
-        bool isHeader = layout.Fits(first.size());
-        for (size_t k = 0; isHeader && k < first.size(); ++k)
-            isHeader = SameAscii(first[k], shape.Fields[layout.Field(first.size(), k)].szName);
-        if (isHeader)
-            records.erase(records.begin());
-    }
-    return records;
-}
-
-// Adds to `problems` every field that the table would not take as it is.
-// An import also refuses an empty question.
-void CheckRecords(const TTableShape& shape, const std::vector<TCsvRecord>& records,
-                  bool questions, bool importing, std::vector<TLineProblem>& problems) {
-    TRowLayout layout(shape);
-    std::set<long> codes;
-    for (const TCsvRecord& r : records) {
-        if (!layout.Fits(r.Fields.size())) {
-            problems.push_back(
-                {r.Line, std::to_string(r.Fields.size()) + " campos; esperados " +
-                             std::to_string(layout.All) +
-                             (layout.WithoutAuto != layout.All
-                                  ? " ou " + std::to_string(layout.WithoutAuto)
-                                  : "")});
-            continue;
-        }
-        for (size_t k = 0; k < r.Fields.size(); ++k) {
-            const DbeFldDesc& f = shape.Fields[layout.Field(r.Fields.size(), k)];
-            const std::string& v = r.Fields[k];
-            int line = r.FieldLines.empty() ? r.Line : r.FieldLines[k];
-            auto bad = [&](const std::string& why) {
-                problems.push_back({line, std::string("campo ") + f.szName + ": " + why});
-            };
-            if (!IsValidUtf8(v)) {
-                bad("o texto não está em UTF-8");
-            } else if (f.iFldType == DBE_FLD_STRING && CountCharacters(v) > f.iUnits1) {
-                bad(std::to_string(CountCharacters(v)) + " caracteres; o máximo é " +
-                    std::to_string(f.iUnits1));
-            } else if (f.iFldType != DBE_FLD_STRING && !v.empty()) {
-                char* end = nullptr;
-                errno = 0;
-                long n = std::strtol(v.c_str(), &end, 10);
-                if (errno || *end || n < (f.iFldType == DBE_FLD_AUTOINC ? 1 : INT32_MIN) ||
-                    n > INT32_MAX)
-                    bad("número inválido: " + v);
-                else if (f.iFldType == DBE_FLD_AUTOINC && !codes.insert(n).second)
-                    bad("número repetido: " + v);
-            }
-            if (questions && SameAscii(f.szName, "Correta") && v != "A" && v != "B" && v != "C")
-                bad("deve ser A, B ou C (encontrado \"" + v + "\")");
-            if (questions && importing && SameAscii(f.szName, "Questao") && TrimSpace(v).empty())
-                bad("a pergunta está vazia");
-        }
-    }
 }
 
 int TAdmin::Store(const std::string& table, const std::string& file, TBankFormat format,
@@ -608,10 +494,9 @@ int TAdmin::Store(const std::string& table, const std::string& file, TBankFormat
         err_ << "dbadmin: " << file << ": " << message << "\nnenhum registro foi carregado.\n";
         return 1;
     }
-    const char* done = importing ? (records.size() == 1 ? " registro importado em "
-                                                        : " registros importados em ")
-                                 : (records.size() == 1 ? " registro carregado em "
-                                                        : " registros carregados em ");
+    const char* done =
+        importing ? (records.size() == 1 ? " registro importado em " : " registros importados em ")
+                  : (records.size() == 1 ? " registro carregado em " : " registros carregados em ");
     out_ << records.size() << done << name << "\n";
     return 0;
 }

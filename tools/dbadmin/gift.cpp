@@ -94,9 +94,9 @@ struct TGiftBlock {
     std::vector<std::pair<size_t, int>> Starts; // offset in Text, line in the file
 
     int LineAt(size_t offset) const {
-        auto it = std::upper_bound(
-            Starts.begin(), Starts.end(), offset,
-            [](size_t o, const std::pair<size_t, int>& s) { return o < s.first; });
+        auto it =
+            std::upper_bound(Starts.begin(), Starts.end(), offset,
+                             [](size_t o, const std::pair<size_t, int>& s) { return o < s.first; });
         return it == Starts.begin() ? Starts.front().second : std::prev(it)->second;
     }
 };
@@ -207,9 +207,8 @@ bool TGiftQuestionReader::ReadAnswers(size_t open, size_t close, TBankQuestion& 
     for (size_t at = first; at < body.size();) {
         char kind = body[at];
         size_t next = std::min(FindUnescaped(body, "=", at + 1), FindUnescaped(body, "~", at + 1));
-        std::string_view answer = body.substr(at + 1, next == std::string_view::npos
-                                                          ? std::string_view::npos
-                                                          : next - at - 1);
+        std::string_view answer = body.substr(
+            at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
         answer = TrimSpace(answer.substr(0, FindUnescaped(answer, "#")));
         bool right = kind == '=';
         if (!answer.empty() && answer.front() == '%') {
@@ -239,8 +238,8 @@ bool TGiftQuestionReader::ReadAnswers(size_t open, size_t close, TBankQuestion& 
         return Refuse(open, "questão de resposta curta (só respostas com =); a tabela só guarda "
                             "múltipla escolha");
     if (rights != 1)
-        return Refuse(open, std::to_string(rights) +
-                                " respostas certas; a tabela guarda exatamente uma");
+        return Refuse(open,
+                      std::to_string(rights) + " respostas certas; a tabela guarda exatamente uma");
     return true;
 }
 

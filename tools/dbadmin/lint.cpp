@@ -29,8 +29,8 @@ namespace {
 // The words of `text`: runs of letters and digits, case folded, without
 // their accents.
 std::vector<std::string> FoldedWords(const std::string& text) {
-    QString decomposed =
-        QString::fromUtf8(text.data(), qsizetype(text.size())).normalized(QString::NormalizationForm_KD);
+    QString decomposed = QString::fromUtf8(text.data(), qsizetype(text.size()))
+                             .normalized(QString::NormalizationForm_KD);
     std::vector<std::string> words;
     QString word;
     auto flush = [&] {
@@ -221,9 +221,9 @@ void LintAlternatives(const TLintQuestion& q, std::vector<std::string>& findings
             if (!squeezed[a].empty() && squeezed[a] == squeezed[b])
                 findings.push_back(code + kNames[a] + " e " + kNames[b] + " iguais");
     if (q.Correta != "A" && q.Correta != "B" && q.Correta != "C")
-        findings.push_back(code + (q.Correta.empty() ? std::string("Correta vazia")
-                                                     : "Correta \"" + q.Correta +
-                                                           "\" não é A, B nem C"));
+        findings.push_back(code + (q.Correta.empty()
+                                       ? std::string("Correta vazia")
+                                       : "Correta \"" + q.Correta + "\" não é A, B nem C"));
 }
 
 void LintPhrases(const std::vector<TLintPhrase>& phrases, std::vector<std::string>& findings) {
@@ -243,7 +243,8 @@ void LintPhrases(const std::vector<TLintPhrase>& phrases, std::vector<std::strin
     for (const std::vector<long>& records : repeated) {
         std::string list;
         for (size_t k = 0; k < records.size(); ++k)
-            list += (k ? (k + 1 == records.size() ? " e " : ", ") : "") + std::to_string(records[k]);
+            list +=
+                (k ? (k + 1 == records.size() ? " e " : ", ") : "") + std::to_string(records[k]);
         findings.push_back("FRASES.DB registros " + list + ": o mesmo par de frases repetido");
     }
 }
