@@ -96,9 +96,10 @@ std::string ParseTransfer(const std::vector<std::string>& rest, TTransferArgs& t
     std::string format;
     for (size_t k = 0; k < rest.size(); ++k) {
         bool valued = rest[k] == "--format" || rest[k] == "--table";
-        if (valued && k + 1 < rest.size())
-            (rest[k] == "--format" ? format : transfer.Table) = rest[++k];
-        else if (rest[k].rfind("--", 0) == 0 || !transfer.File.empty())
+        if (valued && k + 1 < rest.size()) {
+            (rest[k] == "--format" ? format : transfer.Table) = rest[k + 1];
+            ++k;
+        } else if (rest[k].rfind("--", 0) == 0 || !transfer.File.empty())
             return "argumento inesperado: " + rest[k];
         else
             transfer.File = rest[k];

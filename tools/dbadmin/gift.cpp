@@ -16,8 +16,9 @@
 // refused by its line and never turned into something it is not.
 //
 // The writer escapes ~ = # { } : and the backslash, writes line breaks as
-// "\n", and puts a "[plain]" marker before a text that itself begins like a
-// marker, so that its own output reads back exactly.
+// "\n", puts a "[plain]" marker before a text that itself begins like a
+// marker and a weight before an answer that begins with "%", so that its own
+// output reads back exactly.
 #include "tools/dbadmin/bank_question.h"
 
 #include <algorithm>
@@ -260,8 +261,14 @@ std::string WriteGift(const TBankQuestion& q) {
     if (MarkerLength(text))
         text = "[plain]" + text;
     std::string out = "::Codigo " + std::to_string(q.Codigo) + ":: " + text + " {\n";
-    for (size_t k = 0; k < q.Options.size(); ++k)
-        out += std::string("\t") + (q.Correta == std::string(1, char('A' + k)) ? "=" : "~") +
-               Escape(q.Options[k]) + "\n";
+    for (size_t k = 0; k < q.Options.size(); ++k) {
+        bool right = q.Correta == std::string(1, char('A' + k));
+        out += right ? "\t=" : "\t~";
+        // A text that opens with "%" would read as a weight: an explicit
+        // weight before it keeps it text.
+        if (!q.Options[k].empty() && q.Options[k].front() == '%')
+            out += right ? "%100%" : "%0%";
+        out += Escape(q.Options[k]) + "\n";
+    }
     return out + "}\n\n";
 }

@@ -19,19 +19,36 @@
 #include <QString>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <numeric>
-#include <unordered_map>
 
 namespace {
 
 // The words of `text`: runs of letters and digits, case folded, without
-// their accents.
+// their accents. Most words are plain ASCII and are folded here; the rest
+// go through Unicode decomposition.
 std::vector<std::string> FoldedWords(const std::string& text) {
+    bool ascii = std::all_of(text.begin(), text.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    std::vector<std::string> words;
+    if (ascii) {
+        std::string word;
+        for (char c : text) {
+            if (std::isalnum(static_cast<unsigned char>(c))) {
+                word += char(std::tolower(static_cast<unsigned char>(c)));
+            } else if (!word.empty()) {
+                words.push_back(std::move(word));
+                word.clear();
+            }
+        }
+        if (!word.empty())
+            words.push_back(std::move(word));
+        return words;
+    }
     QString decomposed = QString::fromUtf8(text.data(), qsizetype(text.size()))
                              .normalized(QString::NormalizationForm_KD);
-    std::vector<std::string> words;
     QString word;
     auto flush = [&] {
         if (!word.isEmpty())
@@ -69,7 +86,9 @@ public:
     std::vector<TSimilarPair> Pairs;         // alike word sets, not in one group
 
 private:
-    void Index();
+    void FindGroups(std::vector<std::pair<uint64_t, uint32_t>>& texts,
+                    const std::vector<std::string>& folded);
+    void Index(size_t words);
     size_t Overlap(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) const;
 
     std::vector<std::vector<uint32_t>> sets_; // word ranks, rarest first
@@ -78,49 +97,76 @@ private:
 
 TNearDuplicates::TNearDuplicates(const std::vector<TLintQuestion>& questions)
     : sets_(questions.size()), group_(questions.size(), -1) {
-    std::unordered_map<std::string, uint32_t> ids;
-    std::unordered_map<std::string, std::vector<size_t>> byText;
-    std::vector<uint32_t> frequency;
+    // Words are told apart by a 64-bit hash rather than kept as strings: a
+    // bank of 100,000 questions has about a million distinct words, where
+    // two hashes meet by chance once in some ten million banks.
+    struct TUse {
+        uint64_t Word;
+        uint32_t Question;
+    };
+    std::vector<TUse> uses;
+    std::vector<std::pair<uint64_t, uint32_t>> texts; // hash of the folded text
+    std::vector<std::string> folded(questions.size());
+    std::hash<std::string_view> hash;
     for (size_t i = 0; i < questions.size(); ++i) {
-        std::vector<std::string> words = FoldedWords(questions[i].Questao);
-        std::string joined;
-        for (const std::string& w : words) {
-            joined += w;
-            auto [it, added] = ids.emplace(w, uint32_t(ids.size()));
-            sets_[i].push_back(it->second);
+        for (const std::string& w : FoldedWords(questions[i].Questao)) {
+            folded[i] += w;
+            uses.push_back({hash(w), uint32_t(i)});
         }
-        if (!joined.empty())
-            byText[joined].push_back(i);
-        std::sort(sets_[i].begin(), sets_[i].end());
-        sets_[i].erase(std::unique(sets_[i].begin(), sets_[i].end()), sets_[i].end());
-        frequency.resize(ids.size());
-        for (uint32_t id : sets_[i])
-            ++frequency[id];
+        if (!folded[i].empty())
+            texts.push_back({hash(folded[i]), uint32_t(i)});
     }
-    for (auto& [text, members] : byText) {
-        if (members.size() < 2)
-            continue;
-        for (size_t m : members)
-            group_[m] = long(Groups.size());
-        Groups.push_back(members);
+    FindGroups(texts, folded);
+
+    auto byWord = [](const TUse& a, const TUse& b) {
+        return a.Word != b.Word ? a.Word < b.Word : a.Question < b.Question;
+    };
+    std::sort(uses.begin(), uses.end(), byWord);
+    uses.erase(std::unique(uses.begin(), uses.end(),
+                           [](const TUse& a, const TUse& b) {
+                               return a.Word == b.Word && a.Question == b.Question;
+                           }),
+               uses.end());
+    // Each word's run of questions, ranked from the rarest word; ties by
+    // hash, for a fixed order.
+    struct TRun {
+        size_t Begin;
+        size_t End;
+    };
+    std::vector<TRun> runs;
+    for (size_t b = 0, e; b < uses.size(); b = e) {
+        for (e = b + 1; e < uses.size() && uses[e].Word == uses[b].Word;)
+            ++e;
+        runs.push_back({b, e});
+    }
+    std::sort(runs.begin(), runs.end(), [&](const TRun& a, const TRun& b) {
+        size_t na = a.End - a.Begin, nb = b.End - b.Begin;
+        return na != nb ? na < nb : uses[a.Begin].Word < uses[b.Begin].Word;
+    });
+    for (uint32_t rank = 0; rank < runs.size(); ++rank)
+        for (size_t u = runs[rank].Begin; u < runs[rank].End; ++u)
+            sets_[uses[u].Question].push_back(rank); // ascending: ranks come in order
+    Index(runs.size());
+}
+
+void TNearDuplicates::FindGroups(std::vector<std::pair<uint64_t, uint32_t>>& texts,
+                                 const std::vector<std::string>& folded) {
+    std::sort(texts.begin(), texts.end());
+    for (size_t b = 0, e; b < texts.size(); b = e) {
+        for (e = b + 1; e < texts.size() && texts[e].first == texts[b].first;)
+            ++e;
+        // Within one hash, the texts themselves decide.
+        std::map<std::string_view, std::vector<size_t>> same;
+        for (size_t k = b; k < e && e - b > 1; ++k)
+            same[folded[texts[k].second]].push_back(texts[k].second);
+        for (auto& [text, members] : same)
+            if (members.size() > 1)
+                Groups.push_back(members);
     }
     std::sort(Groups.begin(), Groups.end());
-
-    // Rank words from the rarest; ties by first appearance, for a fixed order.
-    std::vector<uint32_t> order(ids.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        return frequency[a] != frequency[b] ? frequency[a] < frequency[b] : a < b;
-    });
-    std::vector<uint32_t> rank(ids.size());
-    for (uint32_t r = 0; r < order.size(); ++r)
-        rank[order[r]] = r;
-    for (std::vector<uint32_t>& set : sets_) {
-        for (uint32_t& id : set)
-            id = rank[id];
-        std::sort(set.begin(), set.end());
-    }
-    Index();
+    for (size_t g = 0; g < Groups.size(); ++g)
+        for (size_t m : Groups[g])
+            group_[m] = long(g);
 }
 
 size_t TNearDuplicates::Overlap(const std::vector<uint32_t>& a,
@@ -137,14 +183,14 @@ size_t TNearDuplicates::Overlap(const std::vector<uint32_t>& a,
     return common;
 }
 
-void TNearDuplicates::Index() {
+void TNearDuplicates::Index(size_t words) {
     // Smaller sets first: a set meets every smaller or equal one already in
     // the index, and the size rule discards those too small to be alike.
     std::vector<size_t> bySize(sets_.size());
     std::iota(bySize.begin(), bySize.end(), 0);
     std::stable_sort(bySize.begin(), bySize.end(),
                      [&](size_t a, size_t b) { return sets_[a].size() < sets_[b].size(); });
-    std::vector<std::vector<uint32_t>> postings;
+    std::vector<std::vector<uint32_t>> postings(words);
     std::vector<size_t> seenBy(sets_.size(), SIZE_MAX);
     for (size_t x : bySize) {
         const std::vector<uint32_t>& set = sets_[x];
@@ -153,8 +199,6 @@ void TNearDuplicates::Index() {
         size_t needed = NeededOverlap(set.size());
         size_t prefix = set.size() - needed + 1;
         for (size_t k = 0; k < prefix; ++k) {
-            if (set[k] >= postings.size())
-                postings.resize(set[k] + 1);
             for (uint32_t y : postings[set[k]]) {
                 if (seenBy[y] == x || sets_[y].size() < needed)
                     continue;
