@@ -9,7 +9,8 @@
 //
 // Questions stand apart by blank lines; "$CATEGORY:" lines and comments are
 // skipped. A title, a text-format marker ("[plain]", "[html]", ...) and
-// answer feedback are read and dropped; text after the answer block (the
+// answer feedback are read and dropped, the texts of an "[html]" question
+// kept as the plain text a reader sees; text after the answer block (the
 // "missing word" form) joins the question with "_____" where the block was.
 // Every other question type (true/false, short answer, matching, numerical,
 // essay, partial credit, several right answers, a text without answers) is
@@ -20,6 +21,8 @@
 // marker and a weight before an answer that begins with "%", so that its own
 // output reads back exactly.
 #include "tools/dbadmin/bank_question.h"
+
+#include <QString>
 
 #include <algorithm>
 #include <cctype>
@@ -74,6 +77,102 @@ std::string Escape(std::string_view text) {
         if (kSpecial.find(c) != std::string_view::npos)
             out += '\\';
         out += c;
+    }
+    return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+// The letter of a named entity such as "aacute" or "Ccedil", or "".
+std::string AccentedLetter(std::string_view name) {
+    static const std::pair<std::string_view, char16_t> kMarks[] = {
+        {"acute", 0x301}, {"grave", 0x300}, {"circ", 0x302},
+        {"tilde", 0x303}, {"uml", 0x308},   {"cedil", 0x327}};
+    if (name.size() < 2 || !std::isalpha(static_cast<unsigned char>(name[0])))
+        return "";
+    for (auto [suffix, mark] : kMarks)
+        if (name.substr(1) == suffix) {
+            QString letter = QString(QChar(name[0])) + QChar(mark);
+            return letter.normalized(QString::NormalizationForm_C).toStdString();
+        }
+    return "";
+}
+
+// The text a person reads in an "[html]" text: paragraphs and "<br>" become
+// line breaks, other tags go, the common entities and numeric character
+// references are decoded.
+std::string HtmlToText(std::string_view html) {
+    static const std::pair<std::string_view, std::string_view> kEntities[] = {
+        {"&amp;", "&"}, {"&lt;", "<"},   {"&gt;", ">"},  {"&quot;", "\""},
+        {"&#39;", "'"}, {"&apos;", "'"}, {"&nbsp;", " "}};
+    std::string out;
+    for (size_t i = 0; i < html.size();) {
+        if (html[i] == '<') {
+            size_t end = html.find('>', i);
+            if (end == std::string_view::npos)
+                end = html.size() - 1;
+            bool closing = i + 1 < html.size() && html[i + 1] == '/';
+            std::string name;
+            for (size_t k = i + 1 + closing;
+                 k < end && std::isalnum(static_cast<unsigned char>(html[k])); ++k)
+                name += char(std::tolower(static_cast<unsigned char>(html[k])));
+            bool breaks = name == "br" || (name == "p" && !closing && !TrimSpace(out).empty());
+            if (breaks && (name == "br" || out.back() != '\n'))
+                out += '\n';
+            i = end + 1;
+            continue;
+        }
+        if (html[i] == '&') {
+            bool decoded = false;
+            for (auto [name, text] : kEntities)
+                if (html.substr(i, name.size()) == name) {
+                    out += text;
+                    i += name.size();
+                    decoded = true;
+                    break;
+                }
+            size_t semi = html.find(';', i);
+            if (!decoded && semi != std::string_view::npos && semi - i < 10) {
+                std::string accented = AccentedLetter(html.substr(i + 1, semi - i - 1));
+                if (!accented.empty()) {
+                    out += accented;
+                    i = semi + 1;
+                    continue;
+                }
+            }
+            if (!decoded && html.substr(i, 2) == "&#" && semi != std::string_view::npos &&
+                semi - i < 10) {
+                bool hex = html.substr(i, 3) == "&#x" || html.substr(i, 3) == "&#X";
+                std::string digits(html.substr(i + (hex ? 3 : 2), semi - i - (hex ? 3 : 2)));
+                char* stop = nullptr;
+                unsigned long cp = std::strtoul(digits.c_str(), &stop, hex ? 16 : 10);
+                if (!digits.empty() && !*stop && cp > 0 && cp <= 0x10FFFF &&
+                    !(cp >= 0xD800 && cp <= 0xDFFF)) {
+                    AppendUtf8(out, char32_t(cp));
+                    i = semi + 1;
+                    decoded = true;
+                }
+            }
+            if (decoded)
+                continue;
+        }
+        out += html[i++];
     }
     return out;
 }
@@ -145,10 +244,17 @@ private:
         return false;
     }
     bool ReadAnswers(size_t open, size_t close, TBankQuestion& q);
+    // A text of this question as stored: unescaped, as plain text when
+    // the question is marked "[html]", without the spaces around it.
+    std::string Text(std::string_view raw) const {
+        std::string text = Unescape(raw);
+        return std::string(TrimSpace(html_ ? HtmlToText(text) : text));
+    }
 
     const TGiftBlock& block_;
     std::string_view text_;
     std::vector<TLineProblem>& problems_;
+    bool html_ = false;
 };
 
 bool TGiftQuestionReader::Read(TBankQuestion& q) {
@@ -162,7 +268,9 @@ bool TGiftQuestionReader::Read(TBankQuestion& q) {
     }
     while (p < text_.size() && std::isspace(static_cast<unsigned char>(text_[p])))
         ++p;
-    p += MarkerLength(text_.substr(p));
+    size_t marker = MarkerLength(text_.substr(p));
+    html_ = marker == kMarkers[0].size(); // only "[html]" has that length
+    p += marker;
     size_t open = FindUnescaped(text_, "{", p);
     if (open == std::string_view::npos)
         return Refuse(p, "texto sem bloco de respostas { }; só questões de múltipla escolha "
@@ -170,8 +278,8 @@ bool TGiftQuestionReader::Read(TBankQuestion& q) {
     size_t close = FindUnescaped(text_, "}", open + 1);
     if (close == std::string_view::npos)
         return Refuse(open, "bloco de respostas sem o } de fechamento");
-    std::string before(TrimSpace(Unescape(text_.substr(p, open - p))));
-    std::string after(TrimSpace(Unescape(text_.substr(close + 1))));
+    std::string before = Text(text_.substr(p, open - p));
+    std::string after = Text(text_.substr(close + 1));
     if (FindUnescaped(text_, "{", close + 1) != std::string_view::npos)
         return Refuse(close, "mais de um bloco de respostas { } na mesma questão");
     q.Questao = after.empty() ? before : before + " _____ " + after;
@@ -231,7 +339,7 @@ bool TGiftQuestionReader::ReadAnswers(size_t open, size_t close, TBankQuestion& 
             q.Correta = std::string(1, char('A' + q.Options.size()));
             q.CorretaLine = block_.LineAt(base + at);
         }
-        q.Options.push_back(std::string(TrimSpace(Unescape(answer))));
+        q.Options.push_back(Text(answer));
         q.OptionLines.push_back(block_.LineAt(base + at));
         at = next;
     }

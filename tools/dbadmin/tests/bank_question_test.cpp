@@ -109,6 +109,22 @@ TEST(Gift, ReadsTitlesEscapesFeedbackCommentsAndCategories) {
     EXPECT_EQ("B", qs[2].Correta);
 }
 
+TEST(Gift, HtmlQuestionsAreKeptAsTheTextAReaderSees) {
+    std::vector<TLineProblem> problems;
+    std::vector<TBankQuestion> qs =
+        ParseGift("// question: 12  name: Capital\n"
+                  "::Capital::[html]<p>Qual é a <b>capital</b>?</p><p>Escolha\\: uma&nbsp;só.<br/>"
+                  "Fim &amp; &lt;ok&gt; &#233;&#xE7;</p>{\n"
+                  "\t~<p>Rio</p>\n\t=<p>Bras&iacute;lia</p>\n\t~<p>5 &gt; 3</p>\n}\n\n"
+                  "[plain]<p>fica</p> {=a ~b ~c}\n",
+                  problems);
+    EXPECT_TRUE(problems.empty()) << testing::PrintToString(Messages(problems));
+    ASSERT_EQ(2u, qs.size());
+    EXPECT_EQ("Qual é a capital?\nEscolha: uma só.\nFim & <ok> éç", qs[0].Questao);
+    EXPECT_EQ((std::vector<std::string>{"Rio", "Brasília", "5 > 3"}), qs[0].Options);
+    EXPECT_EQ("<p>fica</p>", qs[1].Questao);
+}
+
 struct TRefusedGift {
     const char* Name;
     const char* Text;
