@@ -79,6 +79,8 @@ void TAikenReader::Line(int number, std::string_view line) {
             return;
         }
         q_.Correta = std::string(TrimSpace(line.substr(7)));
+        if (q_.Correta.size() == 1) // "ANSWER: b" names option B
+            q_.Correta[0] = char(std::toupper(static_cast<unsigned char>(q_.Correta[0])));
         q_.CorretaLine = number;
         if (!broken_)
             questions_.push_back(std::move(q_));

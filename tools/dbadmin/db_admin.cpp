@@ -113,6 +113,7 @@ std::string ParseTransfer(const std::vector<std::string>& rest, TTransferArgs& t
         std::string ext = std::filesystem::path(transfer.File).extension().string();
         format = SameAscii(ext, ".txt")    ? "aiken"
                  : SameAscii(ext, ".gift") ? "gift"
+                 : ext.empty()             ? ""
                                            : ext.substr(1);
     }
     if (SameAscii(format, "aiken"))

@@ -31,7 +31,7 @@ TEST(Aiken, ReadsBothOptionStylesMultiLineQuestionsAndCrlf) {
     std::vector<TBankQuestion> qs =
         ParseAiken("\xEF\xBB\xBFQual é a capital?\r\nA) Rio\r\nB) Brasília\r\nC) Salvador\r\n"
                    "ANSWER: B\r\n\r\n\r\nLeia o texto:\n  Quanto é 2+2?  \nA. 3\nB. 4\nC.\n"
-                   "answer:   A\n",
+                   "answer:   a\n",
                    problems);
     EXPECT_TRUE(problems.empty()) << testing::PrintToString(Messages(problems));
     ASSERT_EQ(2u, qs.size());

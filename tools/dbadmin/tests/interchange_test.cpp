@@ -155,6 +155,7 @@ TEST_F(DbAdminTest, CsvImportRefusesEmptyQuestionsAndPhrasesTakeCsvOnly) {
     EXPECT_EQ(2, r.Status);
     EXPECT_TRUE(Contains(r.Err, "formato desconhecido")) << r.Err;
     EXPECT_EQ(2, Run({"import"}).Status);
+    EXPECT_EQ(2, Run({"import", (root_ / "sem-extensao").string()}).Status);
     EXPECT_EQ(2, Run({"export", "--format", "xml", "a.xml"}).Status);
     EXPECT_EQ(2, Run({"import", "a.txt", "b.txt"}).Status);
 }
