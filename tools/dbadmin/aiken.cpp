@@ -126,6 +126,7 @@ std::vector<TBankQuestion> ParseAiken(std::string_view text, std::vector<TLinePr
 std::string WriteAiken(const TBankQuestion& q) {
     std::string out = q.Questao + "\n";
     for (size_t k = 0; k < q.Options.size(); ++k)
-        out += std::string(1, char('A' + k)) + ". " + q.Options[k] + "\n";
+        out += std::string(1, char('A' + k)) + (q.Options[k].empty() ? "." : ". ") + q.Options[k] +
+               "\n";
     return out + "ANSWER: " + q.Correta + "\n\n";
 }
