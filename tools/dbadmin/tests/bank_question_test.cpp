@@ -162,20 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
         TRefusedGift{"Unclosed", "Quais? {=a ~b ~c", 4, "sem o }"}),
     [](const testing::TestParamInfo<TRefusedGift>& info) { return info.param.Name; });
 
-TEST(Gift, AnEssayAfterBlankLinesIsRefusedByTheLineOfItsBlock) {
-    // The blank lines split the text from its block: the text is a
-    // description, the lone block an essay; both refused, by their lines.
-    std::vector<TLineProblem> problems;
-    ParseGift("Escreva sobre o Brasil.\n\n\n{}\n", problems);
-    EXPECT_EQ((std::vector<std::string>{
-                  "1: texto sem bloco de respostas { }; só questões de múltipla escolha entram "
-                  "na tabela",
-                  "4: questão dissertativa (bloco de respostas vazio); a tabela só guarda "
-                  "múltipla escolha",
-              }),
-              Messages(problems));
-}
-
 TEST(WriteBank, EveryFormatReadsBackWhatItWrote) {
     std::vector<TBankQuestion> bank = {
         Question(1, "Ação: 50% {de} ~ = # \\ [ok]", {"éÉçÇ", "a = b", "{x} ~y #z :w"}, "B"),
