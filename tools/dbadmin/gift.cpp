@@ -282,7 +282,7 @@ bool TGiftQuestionReader::Read(TBankQuestion& q) {
     std::string after = Text(text_.substr(close + 1));
     if (FindUnescaped(text_, "{", close + 1) != std::string_view::npos)
         return Refuse(close, "mais de um bloco de respostas { } na mesma questão");
-    q.Questao = after.empty() ? before : before + " _____ " + after;
+    q.Questao = after.empty() ? before : std::string(TrimSpace(before + " _____ " + after));
     return ReadAnswers(open, close, q);
 }
 

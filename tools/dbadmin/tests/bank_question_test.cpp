@@ -92,10 +92,11 @@ TEST(Gift, ReadsTitlesEscapesFeedbackCommentsAndCategories) {
                   "####Geral\n}\n\n"
                   "// outro\n"
                   "Custa R\\$ 5 \\= 2\\~3 \\#1\\\\x\\nfim {~%0%a =%100%b ~c}\n\n"
-                  "O Sol é uma {~planeta =estrela ~lua} do sistema solar.\n",
+                  "O Sol é uma {~planeta =estrela ~lua} do sistema solar.\n\n"
+                  "{~a =b ~c} abre a frase.\n",
                   problems);
     EXPECT_TRUE(problems.empty()) << testing::PrintToString(Messages(problems));
-    ASSERT_EQ(3u, qs.size());
+    ASSERT_EQ(4u, qs.size());
     EXPECT_EQ("Qual é a capital {oficial}?", qs[0].Questao);
     EXPECT_EQ((std::vector<std::string>{"Rio", "Brasília", "Salvador"}), qs[0].Options);
     EXPECT_EQ("B", qs[0].Correta);
@@ -106,6 +107,7 @@ TEST(Gift, ReadsTitlesEscapesFeedbackCommentsAndCategories) {
     EXPECT_EQ(12, qs[1].Line);
     EXPECT_EQ("B", qs[1].Correta);
     EXPECT_EQ("O Sol é uma _____ do sistema solar.", qs[2].Questao);
+    EXPECT_EQ("_____ abre a frase.", qs[3].Questao);
     EXPECT_EQ("B", qs[2].Correta);
 }
 
