@@ -1,7 +1,7 @@
 // Reading and writing CSV.
 #include "tools/dbadmin/csv.h"
 
-std::vector<TCsvRecord> ParseCsv(std::string_view text, std::vector<TCsvProblem>& problems) {
+std::vector<TCsvRecord> ParseCsv(std::string_view text, std::vector<TLineProblem>& problems) {
     std::vector<TCsvRecord> records;
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);

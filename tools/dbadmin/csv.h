@@ -11,9 +11,13 @@
 struct TCsvRecord {
     int Line = 0; // line of the file where the record starts, from 1
     std::vector<std::string> Fields;
+    // Line of each field, when a record comes from a format that spreads it
+    // over several lines; empty when every field is on `Line`.
+    std::vector<int> FieldLines;
 };
 
-struct TCsvProblem {
+// A fault of an input file, by the line a person should look at.
+struct TLineProblem {
     int Line = 0;
     std::string Message;
 };
@@ -21,7 +25,7 @@ struct TCsvProblem {
 // Splits `text` into records. A malformed record (a quote in the middle of an
 // unquoted field, text after a closing quote, an unterminated quote) is
 // reported in `problems` and left out.
-std::vector<TCsvRecord> ParseCsv(std::string_view text, std::vector<TCsvProblem>& problems);
+std::vector<TCsvRecord> ParseCsv(std::string_view text, std::vector<TLineProblem>& problems);
 
 // One output field, quoted when needed.
 std::string CsvField(std::string_view value);

@@ -5,21 +5,30 @@
 //   dbadmin [--alias NAME | --dir PATH] dump TABLE
 //   dbadmin [--alias NAME | --dir PATH] load TABLE FILE.csv
 //   dbadmin [--alias NAME | --dir PATH] check
+//   dbadmin [--alias NAME | --dir PATH] import [--format F] [--table T] FILE
+//   dbadmin [--alias NAME | --dir PATH] export [--format F] [--table T] FILE
+//   dbadmin [--alias NAME | --dir PATH] lint
 //
-// Without --alias or --dir the database is the alias "Questoes". A load
-// checks every row before it stores anything, and stores all rows in one
-// batch or none.
+// Without --alias or --dir the database is the alias "Questoes". A load or
+// an import checks every row before it stores anything, and stores all rows
+// in one batch or none. The formats of import and export are read and
+// written in bank_question.h's readers and writers, lint's checks live in
+// lint.h; this file reaches the tables.
 #include "tools/dbadmin/db_admin.h"
 
 #include "store/engine/dbengine.h"
 #include "store/engine/utf8_text.h"
+#include "tools/dbadmin/bank_question.h"
 #include "tools/dbadmin/csv.h"
+#include "tools/dbadmin/lint.h"
+#include "tools/dbadmin/table_records.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -36,7 +45,15 @@ constexpr const char* kUsage =
     "  dump TABELA             escreve a tabela em CSV na saída padrão\n"
     "  load TABELA ARQUIVO.csv carrega as linhas do CSV (todas ou nenhuma)\n"
     "  check                   verifica a integridade de cada tabela\n"
-    "Sem --alias nem --dir, usa o alias Questoes.\n";
+    "  import [--format F] [--table T] ARQUIVO\n"
+    "                          importa questões (todas ou nenhuma) em Aiken (.txt),\n"
+    "                          GIFT (.gift) ou CSV (.csv); frases só em CSV\n"
+    "  export [--format F] [--table T] ARQUIVO\n"
+    "                          exporta todas as questões no formato do arquivo\n"
+    "  lint                    aponta questões e frases repetidas ou com defeito;\n"
+    "                          sai com 0 sem achados, 1 com achados, 2 com erro\n"
+    "F: aiken, gift ou csv (sem --format, vem da extensão); T: QUESTOES (padrão)\n"
+    "ou FRASES. Sem --alias nem --dir, usa o alias Questoes.\n";
 
 // Engine text and context lines of the last failure.
 std::string EngineMessage(DbeResult code) {
@@ -67,14 +84,49 @@ std::string TableFileName(std::string name) {
     return name;
 }
 
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+// What import and export act on: the format, the table and the file.
+struct TTransferArgs {
+    TBankFormat Format = TBankFormat::bfCsv;
+    std::string Table = "QUESTOES.DB";
+    std::string File;
+};
+
+// "[--format F] [--table T] FILE": what is wrong with them, or "".
+std::string ParseTransfer(const std::vector<std::string>& rest, TTransferArgs& transfer) {
+    std::string format;
+    for (size_t k = 0; k < rest.size(); ++k) {
+        bool valued = rest[k] == "--format" || rest[k] == "--table";
+        if (valued && k + 1 < rest.size()) {
+            (rest[k] == "--format" ? format : transfer.Table) = rest[k + 1];
+            ++k;
+        } else if (rest[k].rfind("--", 0) == 0 || !transfer.File.empty())
+            return "argumento inesperado: " + rest[k];
+        else
+            transfer.File = rest[k];
+    }
+    if (transfer.File.empty())
+        return "falta o ARQUIVO";
+    transfer.Table = TableFileName(transfer.Table);
+    if (!SameAscii(transfer.Table, "QUESTOES.DB") && !SameAscii(transfer.Table, "FRASES.DB"))
+        return "tabela desconhecida: " + transfer.Table;
+    if (format.empty()) {
+        std::string ext = std::filesystem::path(transfer.File).extension().string();
+        format = SameAscii(ext, ".txt")    ? "aiken"
+                 : SameAscii(ext, ".gift") ? "gift"
+                 : ext.empty()             ? ""
+                                           : ext.substr(1);
+    }
+    if (SameAscii(format, "aiken"))
+        transfer.Format = TBankFormat::bfAiken;
+    else if (SameAscii(format, "gift"))
+        transfer.Format = TBankFormat::bfGift;
+    else if (SameAscii(format, "csv"))
+        transfer.Format = TBankFormat::bfCsv;
+    else
+        return "formato desconhecido para " + transfer.File + "; use --format aiken, gift ou csv";
+    if (transfer.Format != TBankFormat::bfCsv && !SameAscii(transfer.Table, "QUESTOES.DB"))
+        return "a tabela " + transfer.Table + " só tem o formato CSV";
+    return "";
 }
 
 class TAdmin {
@@ -86,10 +138,16 @@ public:
 private:
     bool OpenDatabase();
     bool OpenTable(const std::string& name, DbeOpenMode mode, hDbeCur* cur);
+    bool ReadTable(const std::string& name, TTableRows& table);
+    bool ReadText(const std::string& file, std::string& text);
+    bool WriteText(const std::string& file, const std::string& text);
     int Create(bool onlyMissing);
     int List();
     int Dump(const std::string& table);
-    int Load(const std::string& table, const std::string& file);
+    int Store(const std::string& table, const std::string& file, TBankFormat format,
+              bool importing);
+    int Export(const TTransferArgs& transfer);
+    int Lint();
     int Check();
     int Fail(const std::string& what, DbeResult code) {
         err_ << "dbadmin: " << what << ": " << EngineMessage(code) << "\n";
@@ -127,27 +185,36 @@ int TAdmin::Run(const std::vector<std::string>& args) {
     }
     std::string command = args[i];
     std::vector<std::string> rest(args.begin() + long(i) + 1, args.end());
-    bool known =
-        (command == "create" && (rest.empty() || (rest.size() == 1 && rest[0] == "--missing"))) ||
-        (command == "list" && rest.empty()) || (command == "check" && rest.empty()) ||
-        (command == "dump" && rest.size() == 1) || (command == "load" && rest.size() == 2);
-    if (!known) {
+    TTransferArgs transfer;
+    if (command == "import" || command == "export") {
+        std::string wrong = ParseTransfer(rest, transfer);
+        if (!wrong.empty()) {
+            err_ << "dbadmin: " << command << ": " << wrong << "\n" << kUsage;
+            return 2;
+        }
+    } else if (!((command == "create" &&
+                  (rest.empty() || (rest.size() == 1 && rest[0] == "--missing"))) ||
+                 (command == "list" && rest.empty()) || (command == "check" && rest.empty()) ||
+                 (command == "lint" && rest.empty()) || (command == "dump" && rest.size() == 1) ||
+                 (command == "load" && rest.size() == 2))) {
         err_ << "dbadmin: comando inválido: " << command << "\n" << kUsage;
         return 2;
     }
+    // lint keeps 1 for "findings"; its errors are 2.
+    const int failure = command == "lint" ? 2 : 1;
     DbeEnv env = {};
     std::strcpy(env.szLang, "0009");
     DbeResult rc = DbeInitFn(DBE_INTERFACE_VERSION, &env);
     if (rc != DBE_OK && rc != DBE_ERR_ALREADYINIT) {
         err_ << "dbadmin: não foi possível iniciar o Database Engine (erro $" << std::hex << rc
              << std::dec << ")\n";
-        return 1;
+        return failure;
     }
     session_.Started = rc == DBE_OK;
     if ((rc = DbeAddPassword(kTablePassword)) != DBE_OK)
-        return Fail("senha", rc);
+        return Fail("senha", rc), failure;
     if (!OpenDatabase())
-        return 1;
+        return failure;
     if (command == "create")
         return Create(!rest.empty());
     if (command == "list")
@@ -155,7 +222,13 @@ int TAdmin::Run(const std::vector<std::string>& args) {
     if (command == "dump")
         return Dump(rest[0]);
     if (command == "load")
-        return Load(rest[0], rest[1]);
+        return Store(rest[0], rest[1], TBankFormat::bfCsv, false);
+    if (command == "import")
+        return Store(transfer.Table, transfer.File, transfer.Format, true);
+    if (command == "export")
+        return Export(transfer);
+    if (command == "lint")
+        return Lint();
     return Check();
 }
 
@@ -266,33 +339,19 @@ int TAdmin::List() {
     return status;
 }
 
-struct TTableShape {
-    DbeCurProps Props;
-    std::vector<DbeFldDesc> Fields;
-};
-
-bool Describe(hDbeCur cur, TTableShape& shape) {
-    if (DbeGetCursorProps(cur, &shape.Props) != DBE_OK)
-        return false;
-    shape.Fields.resize(shape.Props.iFields);
-    return DbeGetFieldDescs(cur, shape.Fields.data()) == DBE_OK;
-}
-
-int TAdmin::Dump(const std::string& table) {
-    std::string name = TableFileName(table);
+bool TAdmin::ReadTable(const std::string& name, TTableRows& table) {
     hDbeCur cur = nullptr;
     if (!OpenTable(name, dbeREADONLY, &cur))
-        return 1;
+        return false;
     TTableShape shape;
     if (!Describe(cur, shape)) {
         DbeResult code = 0;
         DbeGetLastError(&code);
-        return Fail("tabela " + name, code);
+        DbeCloseCursor(&cur);
+        return Fail("tabela " + name, code), false;
     }
-    std::vector<std::string> header;
     for (const DbeFldDesc& f : shape.Fields)
-        header.push_back(f.szName);
-    std::string text = CsvRecord(header);
+        table.Header.push_back(f.szName);
     std::vector<unsigned char> rec(shape.Props.iRecBufSize);
     std::vector<char> value(16 * 1024 + 1);
     DbeResult rc;
@@ -313,30 +372,64 @@ int TAdmin::Dump(const std::string& table) {
         }
         if (rc != DBE_OK)
             break;
-        text += CsvRecord(fields);
-    }
-    if (rc != DBE_ERR_EOF) {
-        DbeCloseCursor(&cur);
-        return Fail("ler " + name, rc);
+        table.Rows.push_back(std::move(fields));
     }
     DbeCloseCursor(&cur);
-    out_ << text;
+    if (rc != DBE_ERR_EOF)
+        return Fail("ler " + name, rc), false;
+    return true;
+}
+
+int TAdmin::Dump(const std::string& table) {
+    TTableRows rows;
+    if (!ReadTable(TableFileName(table), rows))
+        return 1;
+    out_ << TableCsv(rows);
     out_.flush();
     return out_ ? 0 : 1;
 }
 
-int TAdmin::Load(const std::string& table, const std::string& file) {
-    std::string name = TableFileName(table);
+bool TAdmin::ReadText(const std::string& file, std::string& text) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         err_ << "dbadmin: não foi possível ler o arquivo " << file << ": " << std::strerror(errno)
              << "\n";
-        return 1;
+        return false;
     }
     std::ostringstream content;
     content << in.rdbuf();
-    std::string text = content.str();
+    text = content.str();
+    return true;
+}
 
+// Written beside the target and renamed over it, so that a failed write
+// leaves no half file under the name asked for.
+bool TAdmin::WriteText(const std::string& file, const std::string& text) {
+    std::filesystem::path target(file);
+    std::filesystem::path temp = target;
+    temp += ".dbadmin-tmp";
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (out)
+        out.write(text.data(), std::streamsize(text.size()));
+    out.close();
+    std::error_code ec;
+    if (out)
+        std::filesystem::rename(temp, target, ec);
+    if (!out || ec) {
+        std::string why = ec ? ec.message() : std::strerror(errno);
+        std::filesystem::remove(temp, ec);
+        err_ << "dbadmin: não foi possível gravar o arquivo " << file << ": " << why << "\n";
+        return false;
+    }
+    return true;
+}
+
+int TAdmin::Store(const std::string& table, const std::string& file, TBankFormat format,
+                  bool importing) {
+    std::string name = TableFileName(table);
+    std::string text;
+    if (!ReadText(file, text))
+        return 1;
     hDbeCur cur = nullptr;
     if (!OpenTable(name, dbeREADWRITE, &cur))
         return 1;
@@ -349,63 +442,17 @@ int TAdmin::Load(const std::string& table, const std::string& file) {
         return Fail("tabela " + name, DBE_ERR_IO);
     bool questions = SameAscii(name, "QUESTOES.DB");
 
-    std::vector<TCsvProblem> problems;
-    std::vector<TCsvRecord> records = ParseCsv(text, problems);
-    // Fields expected in each row: all of them, or all but the autoincrement
-    // (which the engine then assigns).
-    size_t all = shape.Fields.size();
-    size_t withoutAuto = all;
-    int autoField = -1;
-    for (size_t k = 0; k < all; ++k)
-        if (shape.Fields[k].iFldType == DBE_FLD_AUTOINC)
-            autoField = int(k), withoutAuto = all - 1;
-    if (!records.empty()) {
-        const auto& first = records.front().Fields;
-        bool isHeader = first.size() == all || first.size() == withoutAuto;
-        for (size_t k = 0; isHeader && k < first.size(); ++k) {
-            size_t field = first.size() == all || int(k) < autoField ? k : k + 1;
-            isHeader = SameAscii(first[k], shape.Fields[field].szName);
-        }
-        if (isHeader)
-            records.erase(records.begin());
-    }
-    std::set<long> codes;
-    for (const TCsvRecord& r : records) {
-        auto bad = [&](const std::string& why) { problems.push_back({r.Line, why}); };
-        if (r.Fields.size() != all && r.Fields.size() != withoutAuto) {
-            bad(std::to_string(r.Fields.size()) + " campos; esperados " + std::to_string(all) +
-                (withoutAuto != all ? " ou " + std::to_string(withoutAuto) : ""));
-            continue;
-        }
-        for (size_t k = 0; k < r.Fields.size(); ++k) {
-            size_t field = r.Fields.size() == all || int(k) < autoField ? k : k + 1;
-            const DbeFldDesc& f = shape.Fields[field];
-            const std::string& v = r.Fields[k];
-            if (!IsValidUtf8(v)) {
-                bad(std::string("campo ") + f.szName + ": o texto não está em UTF-8");
-            } else if (f.iFldType == DBE_FLD_STRING && CountCharacters(v) > f.iUnits1) {
-                bad(std::string("campo ") + f.szName + ": " + std::to_string(CountCharacters(v)) +
-                    " caracteres; o máximo é " + std::to_string(f.iUnits1));
-            } else if (f.iFldType != DBE_FLD_STRING && !v.empty()) {
-                char* end = nullptr;
-                errno = 0;
-                long n = std::strtol(v.c_str(), &end, 10);
-                if (errno || *end || n < (f.iFldType == DBE_FLD_AUTOINC ? 1 : INT32_MIN) ||
-                    n > INT32_MAX)
-                    bad(std::string("campo ") + f.szName + ": número inválido: " + v);
-                else if (f.iFldType == DBE_FLD_AUTOINC && !codes.insert(n).second)
-                    bad(std::string("campo ") + f.szName + ": número repetido: " + v);
-            }
-            if (questions && SameAscii(f.szName, "Correta") && v != "A" && v != "B" && v != "C")
-                bad("campo Correta: deve ser A, B ou C (encontrado \"" + v + "\")");
-        }
-    }
+    std::vector<TLineProblem> problems;
+    std::vector<TCsvRecord> records = format == TBankFormat::bfCsv
+                                          ? CsvRecords(text, shape, problems)
+                                          : ReadBank(text, format, problems);
+    CheckRecords(shape, records, questions, importing, problems);
     if (!problems.empty()) {
         std::stable_sort(
             problems.begin(), problems.end(),
-            [](const TCsvProblem& a, const TCsvProblem& b) { return a.Line < b.Line; });
+            [](const TLineProblem& a, const TLineProblem& b) { return a.Line < b.Line; });
         err_ << "dbadmin: " << file << ": nenhum registro foi carregado; linhas com problema:\n";
-        for (const TCsvProblem& p : problems)
+        for (const TLineProblem& p : problems)
             err_ << "  linha " << p.Line << ": " << p.Message << "\n";
         return 1;
     }
@@ -413,13 +460,16 @@ int TAdmin::Load(const std::string& table, const std::string& file) {
     DbeResult rc = DbeBeginBatch(cur);
     if (rc != DBE_OK)
         return Fail("carregar " + name, rc);
+    TRowLayout layout(shape);
     std::vector<unsigned char> rec(shape.Props.iRecBufSize);
     for (const TCsvRecord& r : records) {
         DbeInitRecord(cur, rec.data());
         for (size_t k = 0; k < r.Fields.size() && rc == DBE_OK; ++k) {
-            size_t field = r.Fields.size() == all || int(k) < autoField ? k : k + 1;
-            const DbeFldDesc& f = shape.Fields[field];
-            const std::string& v = r.Fields[k];
+            const DbeFldDesc& f = shape.Fields[layout.Field(r.Fields.size(), k)];
+            std::string v = r.Fields[k];
+            // An imported question is marked as one saved in the window.
+            if (importing && questions && v.empty() && SameAscii(f.szName, "Flag"))
+                v = "N";
             if (f.iFldType == DBE_FLD_STRING) {
                 rc = DbePutField(cur, f.iFldNum, rec.data(), v.c_str());
             } else if (!v.empty()) {
@@ -446,10 +496,98 @@ int TAdmin::Load(const std::string& table, const std::string& file) {
         err_ << "dbadmin: " << file << ": " << message << "\nnenhum registro foi carregado.\n";
         return 1;
     }
-    out_ << records.size()
-         << (records.size() == 1 ? " registro carregado em " : " registros carregados em ") << name
-         << "\n";
+    const char* done =
+        importing ? (records.size() == 1 ? " registro importado em " : " registros importados em ")
+                  : (records.size() == 1 ? " registro carregado em " : " registros carregados em ");
+    out_ << records.size() << done << name << "\n";
     return 0;
+}
+
+// Columns of the questions table, in the order of TLintQuestion's fields.
+constexpr const char* kQuestionColumns[] = {"Codigo", "Questao", "Resp_A",
+                                            "Resp_B", "Resp_C",  "Correta"};
+
+// Where each of `names` stands in `table`'s header; false (with a message)
+// when one is missing.
+bool FindColumns(const TTableRows& table, const char* const* names, size_t count,
+                 std::vector<size_t>& columns, std::ostream& err) {
+    for (size_t k = 0; k < count; ++k) {
+        auto it = std::find_if(table.Header.begin(), table.Header.end(),
+                               [&](const std::string& h) { return SameAscii(h, names[k]); });
+        if (it == table.Header.end()) {
+            err << "dbadmin: a tabela não tem o campo " << names[k] << "\n";
+            return false;
+        }
+        columns.push_back(size_t(it - table.Header.begin()));
+    }
+    return true;
+}
+
+int TAdmin::Export(const TTransferArgs& transfer) {
+    TTableRows table;
+    if (!ReadTable(transfer.Table, table))
+        return 1;
+    std::string text;
+    if (transfer.Format == TBankFormat::bfCsv) {
+        text = TableCsv(table);
+    } else {
+        std::vector<size_t> c;
+        if (!FindColumns(table, kQuestionColumns, std::size(kQuestionColumns), c, err_))
+            return 1;
+        std::vector<TBankQuestion> questions;
+        for (const std::vector<std::string>& row : table.Rows) {
+            TBankQuestion q;
+            q.Codigo = std::strtol(row[c[0]].c_str(), nullptr, 10);
+            q.Questao = row[c[1]];
+            q.Options = {row[c[2]], row[c[3]], row[c[4]]};
+            q.Correta = row[c[5]];
+            questions.push_back(std::move(q));
+        }
+        std::vector<std::string> problems;
+        text = WriteBank(questions, transfer.Format, problems);
+        if (!problems.empty()) {
+            err_ << "dbadmin: nada foi exportado: o formato "
+                 << (transfer.Format == TBankFormat::bfAiken ? "Aiken" : "GIFT")
+                 << " não guarda estas questões como estão (o CSV guarda tudo):\n";
+            for (const std::string& p : problems)
+                err_ << "  " << p << "\n";
+            return 1;
+        }
+    }
+    if (!WriteText(transfer.File, text))
+        return 1;
+    out_ << table.Rows.size()
+         << (table.Rows.size() == 1 ? " registro exportado de " : " registros exportados de ")
+         << transfer.Table << " para " << transfer.File << "\n";
+    return 0;
+}
+
+int TAdmin::Lint() {
+    TTableRows questionRows, phraseRows;
+    if (!ReadTable("QUESTOES.DB", questionRows) || !ReadTable("FRASES.DB", phraseRows))
+        return 2;
+    std::vector<size_t> c, p;
+    static const char* const kPhraseColumns[] = {"Correta", "Errada"};
+    if (!FindColumns(questionRows, kQuestionColumns, std::size(kQuestionColumns), c, err_) ||
+        !FindColumns(phraseRows, kPhraseColumns, std::size(kPhraseColumns), p, err_))
+        return 2;
+    std::vector<TLintQuestion> questions;
+    for (const std::vector<std::string>& row : questionRows.Rows)
+        questions.push_back({std::strtol(row[c[0]].c_str(), nullptr, 10),
+                             row[c[1]],
+                             {row[c[2]], row[c[3]], row[c[4]]},
+                             row[c[5]]});
+    std::vector<TLintPhrase> phrases;
+    for (const std::vector<std::string>& row : phraseRows.Rows)
+        phrases.push_back({long(phrases.size() + 1), row[p[0]], row[p[1]]});
+    TLintReport report = LintBank(questions, phrases);
+    for (const std::string& finding : report.Findings)
+        out_ << finding << "\n";
+    out_ << report.Summary << "\n";
+    out_.flush();
+    if (!out_)
+        return 2;
+    return report.Findings.empty() ? 0 : 1;
 }
 
 int TAdmin::Check() {

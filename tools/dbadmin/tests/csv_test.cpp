@@ -14,7 +14,7 @@ TEST(Csv, QuotesOnlyWhatNeedsIt) {
 TEST(Csv, ReadsWhatItWritesWithLineNumbers) {
     std::string text = CsvRecord({"1", "multi\nline", "x"}) + CsvRecord({"2", "q\"uote", ""});
     text += "3,last,no line end";
-    std::vector<TCsvProblem> problems;
+    std::vector<TLineProblem> problems;
     auto records = ParseCsv(text, problems);
     ASSERT_TRUE(problems.empty());
     ASSERT_EQ(3u, records.size());
@@ -27,7 +27,7 @@ TEST(Csv, ReadsWhatItWritesWithLineNumbers) {
 }
 
 TEST(Csv, MalformedRecordsAreReportedAndSkipped) {
-    std::vector<TCsvProblem> problems;
+    std::vector<TLineProblem> problems;
     auto records = ParseCsv("ok,1\nbad\"quote,2\n\"closed\"junk,3\n\nfine,4\n\"open,5\n", problems);
     ASSERT_EQ(2u, records.size());
     EXPECT_EQ("ok", records[0].Fields[0]);
@@ -39,7 +39,7 @@ TEST(Csv, MalformedRecordsAreReportedAndSkipped) {
 }
 
 TEST(Csv, TrailingCommaMeansAnEmptyLastField) {
-    std::vector<TCsvProblem> problems;
+    std::vector<TLineProblem> problems;
     auto records = ParseCsv("a,\r\nb,c", problems);
     ASSERT_EQ(2u, records.size());
     EXPECT_EQ((std::vector<std::string>{"a", ""}), records[0].Fields);
