@@ -5,6 +5,7 @@
 #include "platform/dispatch.h"
 #include "platform/ui/application.h"
 #include "report/fr_rel_quest.h"
+#include "report/preview/rp_standard_preview_interface.h"
 #include "store/table.h"
 
 #include <QPixmap>
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<TFRRelQuest> relQuest;
     Dispatch([&] { relQuest = std::make_unique<TFRRelQuest>(Form1->TPerguntas()); });
     FRRelQuest = relQuest.get();
+    // The listing's preview shows its pages in the standard preview window.
+    RegisterRpStandardPreview();
     // FSobre (the About box) is created here, hidden, once it is part of the
     // program.
     ScheduleScreenshot();

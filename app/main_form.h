@@ -133,8 +133,8 @@ public:
     void ToolButton9Click(QObject* Sender);
     void ToolButton10Click(QObject* Sender);
     void ToolButton11Click(QObject* Sender);
-    // "Imprimir" and "Sobre o Sistema": the report preview and the About box
-    // are not part of this build yet; the buttons do nothing.
+    // "Imprimir": the question listing's preview. "Sobre o Sistema": the
+    // About box is not part of this build yet; the button does nothing.
     void ToolButton12Click(QObject* Sender);
     void ToolButton13Click(QObject* Sender);
     void f1Click(QObject* Sender);
