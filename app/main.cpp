@@ -6,6 +6,9 @@
 #include "platform/ui/application.h"
 #include "report/fr_rel_quest.h"
 #include "report/preview/rp_standard_preview_interface.h"
+#ifdef QUESTOES_HAVE_PDF_EXPORT
+#include "report/preview/rp_pdf_export_filter.h"
+#endif
 #include "store/table.h"
 
 #include <QPixmap>
@@ -41,6 +44,9 @@ int main(int argc, char** argv) {
     FRRelQuest = relQuest.get();
     // The listing's preview shows its pages in the standard preview window.
     RegisterRpStandardPreview();
+#ifdef QUESTOES_HAVE_PDF_EXPORT
+    RegisterRpPdfExportFilter();
+#endif
     // FSobre (the About box) is created here, hidden, once it is part of the
     // program.
     ScheduleScreenshot();

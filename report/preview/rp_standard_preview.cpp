@@ -25,6 +25,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -33,6 +34,16 @@ const QString kReportExtension = QStringLiteral("RPP");
 
 QString Text(const char* text) {
     return QString::fromUtf8(text);
+}
+
+// QUESTOES_TRACE_PREVIEW=1: the window writes what it shows on standard
+// error, so that a test driving the real program can follow it.
+void Trace(const QString& line) {
+    static const bool tracing = qEnvironmentVariableIsSet("QUESTOES_TRACE_PREVIEW");
+    if (!tracing)
+        return;
+    std::fprintf(stderr, "preview: %s\n", qUtf8Printable(line));
+    std::fflush(stderr);
 }
 
 } // namespace
@@ -173,6 +184,11 @@ void TRpStandardPreview::ShowPreview() {
     activateWindow();
     RpPreview->setFocus();
     WritePagePosition();
+    Trace(QStringLiteral("shown ") + windowTitle());
+    for (QToolButton* button : {SaveReport, LoadReport}) {
+        const QPoint centre = button->mapToGlobal(button->rect().center());
+        Trace(QStringLiteral("%1 at %2 %3").arg(button->objectName()).arg(centre.x()).arg(centre.y()));
+    }
 }
 
 // ---- Page position and the printer object's news -------------------------------
@@ -181,6 +197,7 @@ void TRpStandardPreview::WritePagePosition() {
     const int count = Printer() ? Printer()->PageCount() : 0;
     panels_[1]->setText(Text("Page") + QLatin1Char(' ') + QString::number(RpPreview->PageNumber()) +
                         QLatin1Char(' ') + Text("of") + QLatin1Char(' ') + QString::number(count));
+    Trace(panels_[1]->text());
 }
 
 void TRpStandardPreview::EnableFinishedCommands() {
