@@ -187,7 +187,10 @@ void TRpStandardPreview::ShowPreview() {
     Trace(QStringLiteral("shown ") + windowTitle());
     for (QToolButton* button : {SaveReport, LoadReport}) {
         const QPoint centre = button->mapToGlobal(button->rect().center());
-        Trace(QStringLiteral("%1 at %2 %3").arg(button->objectName()).arg(centre.x()).arg(centre.y()));
+        Trace(QStringLiteral("%1 at %2 %3")
+                  .arg(button->objectName())
+                  .arg(centre.x())
+                  .arg(centre.y()));
     }
 }
 

@@ -139,7 +139,10 @@ void BM_ImprimirUntilPageOnePainted(benchmark::State& state) {
     }
     state.counters["worst_ms"] = worstMs;
 }
-BENCHMARK(BM_ImprimirUntilPageOnePainted)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImprimirUntilPageOnePainted)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_FlipToAnyPageOfTheFinishedListing(benchmark::State& state) {
     TListing listing;
@@ -170,7 +173,10 @@ void BM_FlipToAnyPageOfTheFinishedListing(benchmark::State& state) {
     state.counters["pages"] = pages;
     state.counters["worst_ms"] = worstMs;
 }
-BENCHMARK(BM_FlipToAnyPageOfTheFinishedListing)->Iterations(300)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlipToAnyPageOfTheFinishedListing)
+    ->Iterations(300)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

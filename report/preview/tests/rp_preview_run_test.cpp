@@ -32,7 +32,11 @@ protected:
         Form = std::make_unique<TFRRelQuest>(Perguntas.get());
         RegisterRpStandardPreview();
     }
-    ~PreviewRunTest() override { RegisterRpPreviewInterface({}); }
+    ~PreviewRunTest() override {
+        RegisterRpPreviewInterface({});
+        // Closed windows free themselves once control is back in a loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     TRpReport& Report() { return *Form->RpRelQuest(); }
 
