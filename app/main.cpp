@@ -9,8 +9,10 @@
 #include "platform/ui/qt_print_dialog.h"
 #include "platform/ui/qt_printers.h"
 #include "report/fr_rel_quest.h"
+#include "report/preview/rp_pdf_export_filter.h"
 #include "report/preview/rp_print_setup.h"
 #include "report/preview/rp_progress_form.h"
+#include "report/preview/rp_standard_preview_interface.h"
 #include "store/table.h"
 
 #include <QPixmap>
@@ -52,6 +54,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<TFRRelQuest> relQuest;
     Dispatch([&] { relQuest = std::make_unique<TFRRelQuest>(Form1->TPerguntas()); });
     FRRelQuest = relQuest.get();
+    // The listing's preview shows its pages in the standard preview window,
+    // which offers a PDF beside the saved report.
+    RegisterRpStandardPreview();
+    RegisterRpPdfExportFilter();
     // The About box, hidden until "Sobre o Sistema" shows it.
     Application->CreateForm(FSobre);
     ScheduleScreenshot();

@@ -18,6 +18,8 @@
 #include "platform/ui/application.h"
 #include "platform/ui/cursors.h"
 #include "platform/ui/key_translation.h"
+#include "report/fr_rel_quest.h"
+#include "report/rp_report.h"
 #include "statusbar/ex_status_bar.h"
 #include "statusbar/ex_status_panels.h"
 #include "store/data_source.h"
@@ -472,7 +474,12 @@ void TForm1::ToolButton10Click(QObject*) {
     close();
 }
 
-void TForm1::ToolButton12Click(QObject*) {}
+void TForm1::ToolButton12Click(QObject*) {
+    // Returns when the preview has closed; while it shows, a second click
+    // returns at once.
+    if (FRRelQuest != nullptr)
+        FRRelQuest->RpRelQuest()->Preview();
+}
 
 void TForm1::ToolButton13Click(QObject*) {
     if (FSobre != nullptr)

@@ -127,8 +127,7 @@ public:
     void ToolButton9Click(QObject* Sender);
     void ToolButton10Click(QObject* Sender);
     void ToolButton11Click(QObject* Sender);
-    // "Imprimir": the report preview is not part of this build yet; the
-    // button does nothing.
+    // "Imprimir": the question listing's preview.
     void ToolButton12Click(QObject* Sender);
     // "Sobre o Sistema": shows the About box modally; nothing else changes.
     void ToolButton13Click(QObject* Sender);

@@ -69,12 +69,21 @@ inline constexpr int CautiousAnswer(unsigned flags) {
 // What an open or save dialog is asked. Filter uses the desktop notation,
 // pairs of description and patterns separated by '|':
 // "Relatórios (*.RPP)|*.RPP|Todos (*.*)|*.*". DefaultExt has no dot.
+// FilterIndex counts the filter's pairs from 1: the one chosen at first.
 struct TFileDialogOptions {
     QString Title;
     QString Filter;
     QString DefaultExt;
     QString InitialDir;
     QString FileName;
+    int FilterIndex = 1;
+};
+
+// What the user confirmed: the file name and the filter pair (from 1) that
+// was chosen when confirming.
+struct TFileDialogChoice {
+    QString FileName;
+    int FilterIndex = 1;
 };
 
 class TDialogs {
@@ -92,9 +101,24 @@ public:
     // nullopt when the user cancels.
     virtual std::optional<QString> PromptPassword(const QString& tableName) = 0;
 
-    // The chosen file name, nullopt when the user cancels.
-    virtual std::optional<QString> OpenFileName(const TFileDialogOptions& options) = 0;
-    virtual std::optional<QString> SaveFileName(const TFileDialogOptions& options) = 0;
+    // The chosen file and filter, nullopt when the user cancels.
+    virtual std::optional<TFileDialogChoice> OpenFile(const TFileDialogOptions& options) = 0;
+    virtual std::optional<TFileDialogChoice> SaveFile(const TFileDialogOptions& options) = 0;
+
+    // The chosen file name alone, for callers with a single filter.
+    std::optional<QString> OpenFileName(const TFileDialogOptions& options) {
+        return FileNameOf(OpenFile(options));
+    }
+    std::optional<QString> SaveFileName(const TFileDialogOptions& options) {
+        return FileNameOf(SaveFile(options));
+    }
+
+private:
+    static std::optional<QString> FileNameOf(const std::optional<TFileDialogChoice>& choice) {
+        if (!choice)
+            return std::nullopt;
+        return choice->FileName;
+    }
 };
 
 // Used when no dialogs service is installed (a tool or a test without the
@@ -114,8 +138,12 @@ public:
                  qUtf8Printable(tableName));
         return std::nullopt;
     }
-    std::optional<QString> OpenFileName(const TFileDialogOptions&) override { return std::nullopt; }
-    std::optional<QString> SaveFileName(const TFileDialogOptions&) override { return std::nullopt; }
+    std::optional<TFileDialogChoice> OpenFile(const TFileDialogOptions&) override {
+        return std::nullopt;
+    }
+    std::optional<TFileDialogChoice> SaveFile(const TFileDialogOptions&) override {
+        return std::nullopt;
+    }
 };
 
 namespace platform_services {

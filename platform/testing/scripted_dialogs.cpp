@@ -16,11 +16,11 @@ QString ApplicationTitle() {
 }
 
 // The next queued answer; an empty queue means the user cancelled.
-std::optional<QString> TakeNext(std::deque<std::optional<QString>>& queue) {
+template <class T> std::optional<T> TakeNext(std::deque<std::optional<T>>& queue) {
     if (queue.empty())
         return std::nullopt;
     const bool given = queue.front().has_value();
-    const QString value = given ? *queue.front() : QString();
+    T value = given ? *queue.front() : T();
     queue.pop_front();
     if (!given)
         return std::nullopt;
@@ -40,8 +40,8 @@ TScriptedDialogs::~TScriptedDialogs() {
         ADD_FAILURE() << answers_.size() << " scripted message-box answer(s) never used";
     if (!passwords_.empty())
         ADD_FAILURE() << passwords_.size() << " scripted password(s) never asked for";
-    if (!fileNames_.empty())
-        ADD_FAILURE() << fileNames_.size() << " scripted file name(s) never asked for";
+    if (!files_.empty())
+        ADD_FAILURE() << files_.size() << " scripted file name(s) never asked for";
 }
 
 int TScriptedDialogs::MessageBox(const QString& text, const QString& caption, unsigned flags) {
@@ -85,18 +85,26 @@ std::optional<QString> TScriptedDialogs::PromptPassword(const QString& tableName
     return TakeNext(passwords_);
 }
 
-std::optional<QString> TScriptedDialogs::OpenFileName(const TFileDialogOptions& options) {
+std::optional<TFileDialogChoice> TScriptedDialogs::OpenFile(const TFileDialogOptions& options) {
     openRequests_.push_back(options);
-    if (fileNames_.empty() && !lenient_)
+    if (files_.empty() && !lenient_)
         ADD_FAILURE() << "Unscripted open dialog " << options.Title.toStdString();
-    return TakeNext(fileNames_);
+    return AnswerFileDialog(options);
 }
 
-std::optional<QString> TScriptedDialogs::SaveFileName(const TFileDialogOptions& options) {
+std::optional<TFileDialogChoice> TScriptedDialogs::SaveFile(const TFileDialogOptions& options) {
     saveRequests_.push_back(options);
-    if (fileNames_.empty() && !lenient_)
+    if (files_.empty() && !lenient_)
         ADD_FAILURE() << "Unscripted save dialog " << options.Title.toStdString();
-    return TakeNext(fileNames_);
+    return AnswerFileDialog(options);
+}
+
+std::optional<TFileDialogChoice>
+TScriptedDialogs::AnswerFileDialog(const TFileDialogOptions& options) {
+    std::optional<TFileDialogChoice> choice = TakeNext(files_);
+    if (choice && choice->FilterIndex == 0)
+        choice->FilterIndex = options.FilterIndex;
+    return choice;
 }
 
 void TScriptedDialogs::QueueAnswer(int answer) {
@@ -108,7 +116,15 @@ void TScriptedDialogs::QueuePassword(std::optional<QString> password) {
 }
 
 void TScriptedDialogs::QueueFileName(std::optional<QString> fileName) {
-    fileNames_.push_back(std::move(fileName));
+    if (!fileName) {
+        files_.emplace_back(std::nullopt);
+        return;
+    }
+    files_.emplace_back(TFileDialogChoice{*fileName, 0});
+}
+
+void TScriptedDialogs::QueueFile(const QString& fileName, int filterIndex) {
+    files_.emplace_back(TFileDialogChoice{fileName, filterIndex});
 }
 
 TShownBox TScriptedDialogs::LastBox() const {
@@ -129,7 +145,7 @@ QStringList TScriptedDialogs::Texts() const {
 void TScriptedDialogs::Clear() {
     answers_.clear();
     passwords_.clear();
-    fileNames_.clear();
+    files_.clear();
     boxes_.clear();
     passwordRequests_.clear();
     openRequests_.clear();

@@ -38,15 +38,18 @@ public:
     int MessageBox(const QString& text, const QString& caption, unsigned flags) override;
     void ShowMessage(const QString& text) override;
     std::optional<QString> PromptPassword(const QString& tableName) override;
-    std::optional<QString> OpenFileName(const TFileDialogOptions& options) override;
-    std::optional<QString> SaveFileName(const TFileDialogOptions& options) override;
+    std::optional<TFileDialogChoice> OpenFile(const TFileDialogOptions& options) override;
+    std::optional<TFileDialogChoice> SaveFile(const TFileDialogOptions& options) override;
 
     // The answer of the next message box (IDYES, IDNO, ...).
     void QueueAnswer(int answer);
     // The next password prompt's answer; nullopt means the user cancelled.
     void QueuePassword(std::optional<QString> password);
-    // The next open or save dialog's answer; nullopt means cancelled.
+    // The next open or save dialog's answer; nullopt means cancelled. The
+    // filter chosen is the one the dialog was opened with.
     void QueueFileName(std::optional<QString> fileName);
+    // The next answer with the filter pair (from 1) the user picked.
+    void QueueFile(const QString& fileName, int filterIndex);
 
     // Called while a box is "open" (after it is recorded, before it is
     // answered): lets a test look at the program's state at that moment.
@@ -75,9 +78,12 @@ private:
     bool lenient_ = false;
     std::deque<int> answers_;
     std::deque<std::optional<QString>> passwords_;
-    std::deque<std::optional<QString>> fileNames_;
+    // A filter index of 0 keeps the dialog's own.
+    std::deque<std::optional<TFileDialogChoice>> files_;
     std::vector<TShownBox> boxes_;
     QStringList passwordRequests_;
     std::vector<TFileDialogOptions> openRequests_;
     std::vector<TFileDialogOptions> saveRequests_;
+
+    std::optional<TFileDialogChoice> AnswerFileDialog(const TFileDialogOptions& options);
 };

@@ -99,8 +99,8 @@ QMessageBox::Icon IconOf(unsigned flags) {
     }
 }
 
-std::optional<QString> RunFileDialog(const TFileDialogOptions& options,
-                                     QFileDialog::AcceptMode mode) {
+std::optional<TFileDialogChoice> RunFileDialog(const TFileDialogOptions& options,
+                                               QFileDialog::AcceptMode mode) {
     QFileDialog dialog(DialogParent(), options.Title, options.InitialDir);
     dialog.setAcceptMode(mode);
     // The caller reports a missing file in its own words, so the open
@@ -109,8 +109,21 @@ std::optional<QString> RunFileDialog(const TFileDialogOptions& options,
     const QStringList filters = TQtDialogs::NameFiltersFromDesktop(options.Filter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
+    // A name typed without extension gets the chosen filter's extension, or
+    // the default one when that filter names none, as on the desktop.
+    const auto followFilter = [&dialog, &options](const QString& nameFilter) {
+        if (options.DefaultExt.isEmpty())
+            return;
+        const QString extension = TQtDialogs::ExtensionOfNameFilter(nameFilter);
+        dialog.setDefaultSuffix(extension.isEmpty() ? options.DefaultExt : extension);
+    };
     if (!options.DefaultExt.isEmpty())
         dialog.setDefaultSuffix(options.DefaultExt);
+    if (options.FilterIndex >= 1 && options.FilterIndex <= filters.size()) {
+        dialog.selectNameFilter(filters[options.FilterIndex - 1]);
+        followFilter(filters[options.FilterIndex - 1]);
+    }
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
     if (!options.FileName.isEmpty())
         dialog.selectFile(options.FileName);
     if (dialog.exec() != QDialog::Accepted)
@@ -118,7 +131,8 @@ std::optional<QString> RunFileDialog(const TFileDialogOptions& options,
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty())
         return std::nullopt;
-    return chosen.first();
+    const qsizetype filter = filters.indexOf(dialog.selectedNameFilter());
+    return TFileDialogChoice{chosen.first(), filter >= 0 ? static_cast<int>(filter) + 1 : 1};
 }
 
 } // namespace
@@ -162,12 +176,27 @@ std::optional<QString> TQtDialogs::PromptPassword(const QString& tableName) {
     return dialog.textValue();
 }
 
-std::optional<QString> TQtDialogs::OpenFileName(const TFileDialogOptions& options) {
+std::optional<TFileDialogChoice> TQtDialogs::OpenFile(const TFileDialogOptions& options) {
     return RunFileDialog(options, QFileDialog::AcceptOpen);
 }
 
-std::optional<QString> TQtDialogs::SaveFileName(const TFileDialogOptions& options) {
+std::optional<TFileDialogChoice> TQtDialogs::SaveFile(const TFileDialogOptions& options) {
     return RunFileDialog(options, QFileDialog::AcceptSave);
+}
+
+QString TQtDialogs::ExtensionOfNameFilter(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = nameFilter.lastIndexOf(QLatin1Char(')'));
+    const QString patterns =
+        open >= 0 && close > open ? nameFilter.mid(open + 1, close - open - 1) : nameFilter;
+    const QString first = patterns.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    if (!first.startsWith(QLatin1String("*.")))
+        return QString();
+    const QString extension = first.mid(2);
+    if (extension.isEmpty() || extension.contains(QLatin1Char('*')) ||
+        extension.contains(QLatin1Char('?')))
+        return QString();
+    return extension;
 }
 
 QStringList TQtDialogs::NameFiltersFromDesktop(const QString& filter) {

@@ -12,11 +12,14 @@ public:
     int MessageBox(const QString& text, const QString& caption, unsigned flags) override;
     void ShowMessage(const QString& text) override;
     std::optional<QString> PromptPassword(const QString& tableName) override;
-    std::optional<QString> OpenFileName(const TFileDialogOptions& options) override;
-    std::optional<QString> SaveFileName(const TFileDialogOptions& options) override;
+    std::optional<TFileDialogChoice> OpenFile(const TFileDialogOptions& options) override;
+    std::optional<TFileDialogChoice> SaveFile(const TFileDialogOptions& options) override;
 
     // A desktop filter ("Relatórios (*.RPP)|*.RPP") as Qt name filters
     // ("Relatórios (*.RPP *.rpp)"). Each pattern is offered in upper and
     // lower case too, since names here are matched ignoring case.
     static QStringList NameFiltersFromDesktop(const QString& filter);
+    // The extension of a Qt name filter's first pattern ("*.pdf" gives
+    // "pdf"); empty when the pattern names no single extension.
+    static QString ExtensionOfNameFilter(const QString& nameFilter);
 };

@@ -5,7 +5,7 @@
 # through xdotool and checks the tables and files afterwards.
 #
 # Usage: questoes_e2e.sh SCENARIO QUESTOES DBADMIN ENGINE_DIR OUTPUT_DIR
-#   SCENARIO: add-question | export | two-users | about
+#   SCENARIO: add-question | export | two-users | about | preview
 # Without Xvfb or xdotool the scenario is skipped (exit code 77).
 set -euo pipefail
 scenario=$1 questoes=$2 dbadmin=$3 engine_dir=$4 out_dir=$5
@@ -233,6 +233,39 @@ about)
   close_program
   "$dbadmin" --dir "$install_dir" dump QUESTOES.DB | tr -d '\r' | grep -q '^[0-9]*,Depois do Sobre,,,,C,N$' ||
     fail "the main window did not take keys after the About box"
+  ;;
+preview)
+  # 50 questions make a listing of 6 pages. The preview writes what it
+  # shows to the log (QUESTOES_TRACE_PREVIEW).
+  for i in $(seq 1 50); do printf 'Questao %s,a,b,c,A,N\n' "$i"; done >"$work/questions.csv"
+  "$dbadmin" --dir "$install_dir" load QUESTOES.DB "$work/questions.csv" >/dev/null
+  export QUESTOES_TRACE_PREVIEW=1
+  start_program
+  logged() { grep -qF "preview: $1" "$work/questoes.log"; }
+  key F12
+  wait_for 30 logged "Page 1 of 6" || fail "the preview did not show page 1 of 6"
+  title=$(sed -n 's/^preview: shown //p' "$work/questoes.log" | tail -n 1)
+  focus_window "$title" || fail "the preview window took no focus"
+  key Next
+  wait_for 10 logged "Page 2 of 6" || fail "Page Down did not show page 2"
+  key ctrl+Next
+  wait_for 10 logged "Page 6 of 6" || fail "Ctrl+Page Down did not show page 6"
+  read -r save_x save_y < <(sed -n 's/^preview: SaveReport at //p' "$work/questoes.log" | tail -n 1)
+  xdotool mousemove --sync "$save_x" "$save_y" click 1
+  wait_for 10 window_named "Save report" || fail "no save dialog"
+  focus_window "Save report" || true
+  sleep 0.5
+  xdotool type --delay 30 "$work/listagem.RPP"
+  key Return
+  wait_for 10 test -s "$work/listagem.RPP" || fail "the report file was not written"
+  "$RPPTOOL" info "$work/listagem.RPP" | tee "$work/info.txt"
+  grep -q '^Pages: 6$' "$work/info.txt" || fail "the saved report does not hold 6 pages"
+  focus_window "$title" || true
+  key Escape
+  wait_for 10 bash -c "! xdotool search --onlyvisible --name '$(title_pattern "$title")' | grep -q ." ||
+    fail "Escape did not close the preview"
+  focus_window "Cadastro de Questões" || fail "the main window took no focus"
+  close_program
   ;;
 *)
   fail "unknown scenario $scenario"

@@ -114,6 +114,23 @@ TEST(ScriptedDialogs, PasswordsAndFileNamesComeFromTheirQueues) {
     EXPECT_EQ(dialogs.OpenRequests().size(), 1u);
 }
 
+TEST(ScriptedDialogs, FileAnswersCarryTheChosenFilter) {
+    TScriptedDialogs dialogs;
+    dialogs.QueueFile(QStringLiteral("/tmp/a.pdf"), 2);
+    dialogs.QueueFileName(QStringLiteral("/tmp/b.RPP"));
+    TFileDialogOptions save;
+    save.FilterIndex = 1;
+    const std::optional<TFileDialogChoice> first = Dialogs().SaveFile(save);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->FileName, QStringLiteral("/tmp/a.pdf"));
+    EXPECT_EQ(first->FilterIndex, 2);
+    // Without a filter of its own the answer keeps the dialog's.
+    save.FilterIndex = 3;
+    const std::optional<TFileDialogChoice> second = Dialogs().SaveFile(save);
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->FilterIndex, 3);
+}
+
 TEST(ScriptedDialogs, NestedScriptsPutBackTheOuterOne) {
     TScriptedDialogs outer;
     {

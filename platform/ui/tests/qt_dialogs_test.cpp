@@ -183,6 +183,39 @@ TEST(QtDialogs, SaveDialogAddsTheDefaultExtension) {
     EXPECT_EQ(filters, QStringList{QStringLiteral("Relatórios (*.RPP *.rpp)")});
 }
 
+TEST(QtDialogs, SaveDialogReportsTheChosenFilterAndGivesItsExtension) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TQtDialogs dialogs;
+    QString selectedAtStart;
+    TWhenModal when([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        selectedAtStart = dialog->selectedNameFilter();
+        dialog->selectNameFilter(dialog->nameFilters().at(1));
+        emit dialog->filterSelected(dialog->nameFilters().at(1));
+        dialog->selectFile(QStringLiteral("listagem"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    TFileDialogOptions options;
+    options.Filter = QStringLiteral("Relatórios (*.RPP)|*.RPP|PDF (*.pdf)|*.pdf");
+    options.DefaultExt = QStringLiteral("RPP");
+    options.InitialDir = dir.path();
+    const std::optional<TFileDialogChoice> chosen = dialogs.SaveFile(options);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(selectedAtStart, QStringLiteral("Relatórios (*.RPP *.rpp)"));
+    EXPECT_EQ(chosen->FilterIndex, 2);
+    EXPECT_EQ(QDir(chosen->FileName), QDir(dir.filePath(QStringLiteral("listagem.pdf"))));
+}
+
+TEST(QtDialogs, ExtensionOfANameFilterIsItsFirstPlainPattern) {
+    EXPECT_EQ(TQtDialogs::ExtensionOfNameFilter(QStringLiteral("PDF (*.pdf *.PDF)")),
+              QStringLiteral("pdf"));
+    EXPECT_EQ(TQtDialogs::ExtensionOfNameFilter(QStringLiteral("Todos (*.*)")), QString());
+    EXPECT_EQ(TQtDialogs::ExtensionOfNameFilter(QStringLiteral("Tudo (*)")), QString());
+    EXPECT_EQ(TQtDialogs::ExtensionOfNameFilter(QStringLiteral("*.RPP")), QStringLiteral("RPP"));
+}
+
 TEST(QtDialogs, CancelledOpenDialogGivesNothing) {
     TQtDialogs dialogs;
     TWhenModal when([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
