@@ -68,12 +68,13 @@ protected:
             Run(QStringLiteral(DBADMIN), {QStringLiteral("--dir"), bank, QStringLiteral("create")})
                 .ExitCode,
             0);
-        if (questions > 0)
+        if (questions > 0) {
             EXPECT_EQ(
                 Run(QStringLiteral(DBADMIN), {QStringLiteral("--dir"), bank, QStringLiteral("load"),
                                               QStringLiteral("QUESTOES.DB"), csv.fileName()})
                     .ExitCode,
                 0);
+        }
         return bank;
     }
 
