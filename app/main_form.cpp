@@ -658,12 +658,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     // A key the focused control ignores travels up to its parents: preview
     // it once, where it first arrives.
-    // Without a window manager, or with focus following the pointer, keys
-    // reach the editors while Qt does not count the window as active: its
-    // own focus child then stands for the focus.
     QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr || focus->window() != this)
-        focus = focusWidget();
     const bool first = focus ? widget == focus : widget == this;
     if (!first)
         return QWidget::eventFilter(watched, event);

@@ -10,7 +10,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -18,24 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Gives the keyboard back to the window a box was shown over once it
-// closes. A window manager does that by itself; without one (or with focus
-// following the pointer) the window would otherwise take no key until it is
-// clicked.
-class TFocusReturn {
-public:
-    explicit TFocusReturn(QWidget* parent) : window_(parent ? parent->window() : nullptr) {}
-    ~TFocusReturn() {
-        if (window_ && window_->isVisible())
-            window_->activateWindow();
-    }
-    TFocusReturn(const TFocusReturn&) = delete;
-    TFocusReturn& operator=(const TFocusReturn&) = delete;
-
-private:
-    QPointer<QWidget> window_;
-};
 
 QWidget* DialogParent() {
     if (QWidget* modal = QApplication::activeModalWidget())
@@ -138,7 +119,6 @@ std::optional<TFileDialogChoice> RunFileDialog(const TFileDialogOptions& options
 } // namespace
 
 int TQtDialogs::MessageBox(const QString& text, const QString& caption, unsigned flags) {
-    const TFocusReturn focusReturn(DialogParent());
     QMessageBox box(IconOf(flags), caption, text, QMessageBox::NoButton, DialogParent());
     const std::vector<TButton> buttons = ButtonsOf(flags);
     std::vector<std::pair<QAbstractButton*, int>> ids;
@@ -159,7 +139,6 @@ int TQtDialogs::MessageBox(const QString& text, const QString& caption, unsigned
 }
 
 void TQtDialogs::ShowMessage(const QString& text) {
-    const TFocusReturn focusReturn(DialogParent());
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, DialogParent());
     box.exec();
 }
