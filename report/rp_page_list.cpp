@@ -474,6 +474,18 @@ void TRpPageList::LoadFromStream(std::unique_ptr<TRpStream> stream) {
     {
         QMutexLocker streamLocker(&stream->Lock());
         header = ReadRpFileHeader(*stream);
+        // A header read from bytes that are no report counts pages the file
+        // cannot hold, or its first record is not page 1: refuse it here, so
+        // that the pages shown so far stay.
+        constexpr qint64 kSmallestRecord = 16;
+        const qint64 room = stream->Size() - header.Length;
+        if (header.PageCount < 0 || header.PageCount > room / kSmallestRecord)
+            throw Exception(QStringLiteral("Stream read error"));
+        if (header.PageCount > 0) {
+            stream->Seek(header.Length, soFromBeginning);
+            if (stream->ReadInt32() != 1)
+                throw Exception(QStringLiteral("Stream read error"));
+        }
         stream->Seek(header.Length, soFromBeginning);
     }
     QMutexLocker locker(&lock_);

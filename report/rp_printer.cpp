@@ -209,6 +209,40 @@ void TRpPrinter::LoadFromFile(const QString& fileName) {
     pageCount_ = pages_.PageCount();
     pageNum_ = pageCount_;
     availablePages_ = pageCount_;
+    xFactor_ = RpScreenPixelsPerInch() / 254.0;
+    yFactor_ = xFactor_;
+    leftWaste_ = 0;
+    topWaste_ = 0;
+    DetectPaper();
+    // The pages are printed as they are; no setup applies to them.
+    OnPrintSetup = nullptr;
+}
+
+void TRpPrinter::DetectPaper() {
+    const std::unique_ptr<TMetafile> first = pageCount_ > 0 ? pages_.GetPage(1) : nullptr;
+    if (!first)
+        return;
+    // Compared in units of 4 mm, which tells the standard sizes apart while
+    // forgiving the rounding of their pixel size; the last match wins.
+    const int w = static_cast<int>(first->Width() / xFactor_ / 40);
+    const int h = static_cast<int>(first->Height() / yFactor_ / 40);
+    for (int i = static_cast<int>(TRpPaperSize::Letter);
+         i <= static_cast<int>(TRpPaperSize::ESheet); ++i) {
+        const auto size = static_cast<TRpPaperSize>(i);
+        TRpPaperDimensions d{};
+        if (!RpPaperDimensions(size, d))
+            continue;
+        const int width = static_cast<int>(d.Width / 4);
+        const int length = static_cast<int>(d.Length / 4);
+        if (width == w && length == h) {
+            settings_->SetPaperSize(size);
+            settings_->SetOrientation(poPortrait);
+        }
+        if (width == h && length == w) {
+            settings_->SetPaperSize(size);
+            settings_->SetOrientation(poLandscape);
+        }
+    }
 }
 
 // ---- Operations a preview window starts ------------------------------------

@@ -147,6 +147,8 @@ private:
     void OpenPage();
     void SetAvailablePages(int pages);
     void PrintStoredPages();
+    // A loaded report's paper: the standard size its first page has.
+    void DetectPaper();
 
     TRpDestination destination_ = rpdMetafile;
     TRpPrinterStatus status_ = rpsReady;

@@ -12,6 +12,7 @@
 #include "report/rp_report.h"
 #include "store/table.h"
 
+#include <QTemporaryDir>
 #include <cmath>
 
 namespace {
@@ -248,4 +249,25 @@ TEST_F(RunTest, PagesOutsideTheRequestedRangeAreMadeButNotPrinted) {
     EXPECT_TRUE(printer.PageTexts(1).contains(QStringLiteral("Questao 10")));
     EXPECT_TRUE(printer.PageTexts(2).contains(QStringLiteral("Questao 27")));
     EXPECT_FALSE(printer.PageTexts(2).contains(QStringLiteral("Questao 28")));
+}
+
+TEST_F(RunTest, AnOpenedReportKnowsItsScaleAndPaperFromItsPages) {
+    OpenListing(12);
+    ASSERT_EQ(Generate(), 2);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("listagem.rpp"));
+    Report().Printer()->SaveToFile(file);
+
+    TRpPrinter opened;
+    opened.LoadFromFile(file);
+    EXPECT_EQ(opened.Status(), rpsFinished);
+    EXPECT_EQ(opened.PageCount(), 2);
+    EXPECT_FALSE(opened.Generated());
+    EXPECT_DOUBLE_EQ(opened.XFactor(), 96 / 254.0);
+    // A4 Small has A4's dimensions and comes later in the table: the last
+    // size that matches wins.
+    EXPECT_EQ(opened.Settings().PaperSize(), TRpPaperSize::A4Small);
+    EXPECT_EQ(opened.Settings().Orientation(), poLandscape);
+    EXPECT_EQ(opened.XSize(opened.HorizontalExtent()), 1123);
+    EXPECT_EQ(opened.YSize(opened.VerticalExtent()), 794);
 }
