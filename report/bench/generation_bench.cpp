@@ -9,19 +9,13 @@
 // The tables are made by the built dbadmin from a CSV file, in a private
 // configuration whose registry points the library search at the engine.
 #include "platform/messages.h"
-#include "report/fr_rel_quest.h"
+#include "report/bench/question_bank.h"
 #include "report/rp_printer.h"
 #include "report/rp_report.h"
-#include "store/question_tables.h"
-#include "store/session.h"
-#include "store/table.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -32,36 +26,6 @@ QTemporaryDir* Root = nullptr;
 
 QString TableDir(int records) {
     return Root->path() + QStringLiteral("/db%1").arg(records);
-}
-
-void Run(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(DBADMIN), args);
-    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
-        std::fprintf(stderr, "dbadmin %s failed: %s\n", qPrintable(args.join(' ')),
-                     p.readAllStandardError().constData());
-        std::abort();
-    }
-}
-
-void PrepareQuestions(int records) {
-    const QString dir = TableDir(records);
-    if (QFile::exists(dir + QStringLiteral("/QUESTOES.DB")))
-        return;
-    QDir().mkpath(dir);
-    QFile csv(dir + QStringLiteral("/questions.csv"));
-    if (!csv.open(QIODevice::WriteOnly))
-        std::abort();
-    for (int i = 1; i <= records; ++i)
-        csv.write(QStringLiteral("\"Qual é a resposta certa da questão número %1, entre as três "
-                                 "alternativas que se seguem?\",\"Primeira alternativa\","
-                                 "\"Segunda alternativa\",\"Terceira alternativa\",B,N\n")
-                      .arg(i)
-                      .toUtf8());
-    csv.close();
-    Run({QStringLiteral("--dir"), dir, QStringLiteral("create")});
-    Run({QStringLiteral("--dir"), dir, QStringLiteral("load"), QStringLiteral("QUESTOES.DB"),
-         csv.fileName()});
 }
 
 // Notes when the first page is complete.
@@ -83,16 +47,8 @@ double PeakResidentMB() {
 
 void BM_GenerateListing(benchmark::State& state) {
     const int records = static_cast<int>(state.range(0));
-    PrepareQuestions(records);
-    TSession session(QStringLiteral("Bench"));
-    session.AddPassword(QString::fromLatin1(kQuestionTablesPassword));
-    TTable perguntas(QStringLiteral("TPerguntas"));
-    perguntas.SetSession(&session);
-    perguntas.SetDatabaseName(TableDir(records));
-    DeclareQuestionTable(perguntas);
-    perguntas.Open();
-    TFRRelQuest form(&perguntas);
-    TRpReport& report = *form.RpRelQuest();
+    const TBenchListing listing(MakeQuestionBank(TableDir(records), records));
+    TRpReport& report = listing.Report();
     qint64 pages = 0;
     double firstPageMs = 0;
     for (auto _ : state) {
@@ -126,13 +82,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir root;
     Root = &root;
-    QDir().mkpath(root.path() + QStringLiteral("/config/questoes"));
-    qputenv("XDG_CONFIG_HOME", (root.path() + QStringLiteral("/config")).toUtf8());
-    QFile registry(root.path() + QStringLiteral("/config/questoes/registry.conf"));
-    if (!registry.open(QIODevice::WriteOnly))
+    if (!UseBuiltEngine(root.path()))
         return 1;
-    registry.write("[HKEY_LOCAL_MACHINE\\Software\\Database Engine]\nDLLPATH=" DBENGINE_DIR "\n");
-    registry.close();
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

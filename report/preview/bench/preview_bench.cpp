@@ -6,22 +6,16 @@
 //
 // The table is made by the built dbadmin from a CSV file, in a private
 // configuration whose registry points the library search at the engine.
-#include "report/fr_rel_quest.h"
+#include "report/bench/question_bank.h"
 #include "report/preview/rp_preview.h"
 #include "report/preview/rp_preview_image.h"
 #include "report/preview/rp_standard_preview.h"
 #include "report/preview/rp_standard_preview_interface.h"
 #include "report/rp_printer.h"
 #include "report/rp_report.h"
-#include "store/question_tables.h"
-#include "store/session.h"
-#include "store/table.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -32,52 +26,6 @@ namespace {
 
 constexpr int kQuestions = 10000;
 QTemporaryDir* Root = nullptr;
-
-void Run(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(DBADMIN), args);
-    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
-        std::fprintf(stderr, "dbadmin %s failed: %s\n", qPrintable(args.join(' ')),
-                     p.readAllStandardError().constData());
-        std::abort();
-    }
-}
-
-QString PrepareQuestions() {
-    const QString dir = Root->path() + QStringLiteral("/db");
-    if (QFile::exists(dir + QStringLiteral("/QUESTOES.DB")))
-        return dir;
-    QDir().mkpath(dir);
-    QFile csv(dir + QStringLiteral("/questions.csv"));
-    if (!csv.open(QIODevice::WriteOnly))
-        std::abort();
-    for (int i = 1; i <= kQuestions; ++i)
-        csv.write(QStringLiteral("\"Qual é a resposta certa da questão número %1, entre as três "
-                                 "alternativas que se seguem?\",\"Primeira alternativa\","
-                                 "\"Segunda alternativa\",\"Terceira alternativa\",B,N\n")
-                      .arg(i)
-                      .toUtf8());
-    csv.close();
-    Run({QStringLiteral("--dir"), dir, QStringLiteral("create")});
-    Run({QStringLiteral("--dir"), dir, QStringLiteral("load"), QStringLiteral("QUESTOES.DB"),
-         csv.fileName()});
-    return dir;
-}
-
-// The listing over the table, as the program holds it.
-struct TListing {
-    TListing() : session(QStringLiteral("Bench")), perguntas(QStringLiteral("TPerguntas")) {
-        session.AddPassword(QString::fromLatin1(kQuestionTablesPassword));
-        perguntas.SetSession(&session);
-        perguntas.SetDatabaseName(PrepareQuestions());
-        DeclareQuestionTable(perguntas);
-        perguntas.Open();
-        form = std::make_unique<TFRRelQuest>(&perguntas);
-    }
-    TSession session;
-    TTable perguntas;
-    std::unique_ptr<TFRRelQuest> form;
-};
 
 TRpStandardPreview* OpenWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -119,8 +67,8 @@ protected:
 };
 
 void BM_ImprimirUntilPageOnePainted(benchmark::State& state) {
-    TListing listing;
-    TRpReport& report = *listing.form->RpRelQuest();
+    const TBenchListing listing(MakeQuestionBank(Root->path() + QStringLiteral("/db"), kQuestions));
+    TRpReport& report = listing.Report();
     double worstMs = 0;
     for (auto _ : state) {
         TFirstPaint paint;
@@ -145,8 +93,8 @@ BENCHMARK(BM_ImprimirUntilPageOnePainted)
     ->Unit(benchmark::kMillisecond);
 
 void BM_FlipToAnyPageOfTheFinishedListing(benchmark::State& state) {
-    TListing listing;
-    TRpReport& report = *listing.form->RpRelQuest();
+    const TBenchListing listing(MakeQuestionBank(Root->path() + QStringLiteral("/db"), kQuestions));
+    TRpReport& report = listing.Report();
     int pages = 0;
     double worstMs = 0;
     Preview(report, [&](TRpStandardPreview& window) {
@@ -185,13 +133,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir root;
     Root = &root;
-    QDir().mkpath(root.path() + QStringLiteral("/config/questoes"));
-    qputenv("XDG_CONFIG_HOME", (root.path() + QStringLiteral("/config")).toUtf8());
-    QFile registry(root.path() + QStringLiteral("/config/questoes/registry.conf"));
-    if (!registry.open(QIODevice::WriteOnly))
+    if (!UseBuiltEngine(root.path()))
         return 1;
-    registry.write("[HKEY_LOCAL_MACHINE\\Software\\Database Engine]\nDLLPATH=" DBENGINE_DIR "\n");
-    registry.close();
     QApplication app(argc, argv);
     RegisterRpStandardPreview();
     benchmark::Initialize(&argc, argv);

@@ -281,9 +281,10 @@ TEST_F(WindowTest, TextOrderKeepsItsPlaceAcrossWindowsAndBookmarks) {
 // another program stored too long or not as UTF-8.
 TEST_F(WindowTest, WindowRecordsHoldWhatTheFileRecordsHold) {
     hDbeCur cur = Fill(3);
-    ASSERT_NO_FATAL_FAILURE(Outside("UPDATE records SET Questao = 'Ação é já', Resp_A = '', Resp_B = '', "
-            "Resp_C = X'41C3' || 'B', Correta = 'AB', Flag = 'ñ' WHERE Codigo = 2;"
-            "UPDATE records SET Questao = printf('%.300c', 'x') WHERE Codigo = 3"));
+    ASSERT_NO_FATAL_FAILURE(
+        Outside("UPDATE records SET Questao = 'Ação é já', Resp_A = '', Resp_B = '', "
+                "Resp_C = X'41C3' || 'B', Correta = 'AB', Flag = 'ñ' WHERE Codigo = 2;"
+                "UPDATE records SET Questao = printf('%.300c', 'x') WHERE Codigo = 3"));
     auto fields = [](TRec& rec) {
         std::vector<std::string> values;
         for (uint16_t f = qQuestao; f <= qFlag; ++f)
@@ -296,13 +297,8 @@ TEST_F(WindowTest, WindowRecordsHoldWhatTheFileRecordsHold) {
     ASSERT_DBE(DBE_OK, DbeGetNextRecord(cur, dbeNOLOCK, windowed.Data(), nullptr)); // from it
     TRec direct(cur);
     ASSERT_DBE(DBE_OK, DbeGetRecord(cur, dbeNOLOCK, direct.Data(), nullptr));
-    const std::vector<std::string> expected{"A\xc3\xa7\xc3\xa3o \xc3\xa9 j\xc3\xa1",
-                                            "<blank>",
-                                            "<blank>",
-                                            "A",
-                                            "A",
-                                            "\xc3\xb1",
-                                            "2"};
+    const std::vector<std::string> expected{
+        "A\xc3\xa7\xc3\xa3o \xc3\xa9 j\xc3\xa1", "<blank>", "<blank>", "A", "A", "\xc3\xb1", "2"};
     EXPECT_EQ(expected, fields(windowed));
     EXPECT_EQ(expected, fields(direct));
 
