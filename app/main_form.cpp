@@ -659,6 +659,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // A key the focused control ignores travels up to its parents: preview
     // it once, where it first arrives.
     QWidget* focus = QApplication::focusWidget();
+    // Without a window manager, or with focus following the pointer, the
+    // server hands keys to the window while Qt counts no window as active:
+    // the window's own focus child then stands for the focus. Never while a
+    // box or a popup is up: the key is theirs.
+    if (focus == nullptr && QApplication::activeModalWidget() == nullptr &&
+        QApplication::activePopupWidget() == nullptr)
+        focus = focusWidget();
     const bool first = focus ? widget == focus : widget == this;
     if (!first)
         return QWidget::eventFilter(watched, event);
@@ -668,7 +675,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event == lastPreviewed_ && !lastTarget_.isNull() && lastTarget_ != widget &&
         widget->isAncestorOf(lastTarget_))
         return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The same press delivered again once the window has no active focus
+    // (seen after a box closes without a window manager) is not a new key.
+    if (event->spontaneous() && !key->isAutoRepeat()) {
+        const TPressSeen press{key->timestamp(), key->nativeScanCode(), key->key()};
+        if (press.Timestamp != 0 && press.Timestamp == lastPress_.Timestamp &&
+            press.ScanCode == lastPress_.ScanCode && press.Key == lastPress_.Key)
+            return true;
+        lastPress_ = press;
+    }
     lastPreviewed_ = event;
     lastTarget_ = widget;
-    return PreviewKey(static_cast<QKeyEvent*>(event));
+    return PreviewKey(key);
 }

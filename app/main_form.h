@@ -162,6 +162,14 @@ private:
     // The key event last previewed and where it first arrived.
     const QEvent* lastPreviewed_ = nullptr;
     QPointer<QWidget> lastTarget_;
+    // The last press from the window system that was previewed: the server
+    // can hand the same press to the window twice.
+    struct TPressSeen {
+        quint64 Timestamp = 0;
+        quint32 ScanCode = 0;
+        int Key = 0;
+    };
+    TPressSeen lastPress_;
     bool shown_ = false;
 };
 

@@ -94,6 +94,22 @@ TEST_F(KeysTest, EnterMovesToTheNextFieldAndNeverReachesTheMemo) {
     EXPECT_EQ(form.DBMemo1->toPlainText(), QStringLiteral("abc"));
 }
 
+TEST_F(KeysTest, KeysArePreviewedWhenQtDoesNotCountTheWindowAsActive) {
+    AddQuestions(1);
+    TForm1& form = Form();
+    form.DBMemo1->setFocus();
+    // As without a window manager: the window is not active, yet the keys
+    // reach its editor.
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(form.DBMemo1, Qt::Key_Insert);
+    EXPECT_EQ(form.TPerguntas()->State(), dsInsert);
+    QTest::keyClicks(form.DBMemo1, QStringLiteral("abc"));
+    QTest::keyClick(form.DBMemo1, Qt::Key_Return);
+    EXPECT_EQ(form.DBMemo1->toPlainText(), QStringLiteral("abc"));
+    EXPECT_EQ(form.focusWidget(), form.DBMemo2);
+}
+
 TEST_F(KeysTest, CtrlDelRunsDeleteAllWhateverTheToolbarState) {
     AddQuestions(2);
     TForm1& form = Form();

@@ -29,6 +29,21 @@ QWidget* DialogParent() {
     return nullptr;
 }
 
+// Gives the keyboard back to the window a box was shown over once the box
+// has closed. A window manager does that by itself; without one the
+// server's focus falls back to the root and the window would take no key
+// until it is clicked. Another box or popup still up keeps the keyboard.
+void ReturnFocusTo(QWidget* parent) {
+    if (parent == nullptr)
+        return;
+    QWidget* window = parent->window();
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!window->isVisible() || (modal != nullptr && modal != window) ||
+        QApplication::activePopupWidget() != nullptr)
+        return;
+    window->activateWindow();
+}
+
 QString ApplicationTitle() {
     if (Application != nullptr)
         return Application->Title();
@@ -131,6 +146,7 @@ int TQtDialogs::MessageBox(const QString& text, const QString& caption, unsigned
     if (defaultIndex < buttons.size())
         box.setDefaultButton(static_cast<QPushButton*>(ids[defaultIndex].first));
     box.exec();
+    ReturnFocusTo(box.parentWidget());
     QAbstractButton* clicked = box.clickedButton();
     for (const auto& [button, id] : ids)
         if (button == clicked)
@@ -141,6 +157,7 @@ int TQtDialogs::MessageBox(const QString& text, const QString& caption, unsigned
 void TQtDialogs::ShowMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, DialogParent());
     box.exec();
+    ReturnFocusTo(box.parentWidget());
 }
 
 std::optional<QString> TQtDialogs::PromptPassword(const QString& tableName) {

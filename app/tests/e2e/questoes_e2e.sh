@@ -5,7 +5,7 @@
 # through xdotool and checks the tables and files afterwards.
 #
 # Usage: questoes_e2e.sh SCENARIO QUESTOES DBADMIN ENGINE_DIR OUTPUT_DIR
-#   SCENARIO: add-question | export | two-users | about | preview
+#   SCENARIO: add-question | export | two-users | about | preview | keys-without-focus
 # Without Xvfb or xdotool the scenario is skipped (exit code 77).
 set -euo pipefail
 scenario=$1 questoes=$2 dbadmin=$3 engine_dir=$4 out_dir=$5
@@ -266,6 +266,46 @@ preview)
     fail "Escape did not close the preview"
   focus_window "Cadastro de Questões" || fail "the main window took no focus"
   close_program
+  ;;
+keys-without-focus)
+  # As without a window manager, or with focus following the pointer: the
+  # server gives the keys to the window under the pointer while Qt counts
+  # no window as active.
+  printf 'Codigo,Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\n1,Primeira,a,b,c,A,N\n' >"$work/questions.csv"
+  "$dbadmin" --dir "$install_dir" load QUESTOES.DB "$work/questions.csv" >/dev/null
+  start_program
+  root=$(xdotool search --maxdepth 0 --name '' | head -n 1)
+  xdotool windowfocus --sync "$root"
+  xdotool mousemove --window "$win" 100 100
+  key Insert
+  xdotool type --delay 40 "Sem foco"
+  # Enter moves on to the next field instead of breaking the line.
+  key Return
+  xdotool type --delay 40 "certa"
+  key Return Return Return
+  xdotool type --delay 40 "A"
+  key F10
+  # The delete question, answered No: the window takes the next keys back
+  # although the pointer is no longer over it.
+  key Home Delete
+  wait_for 10 window_named "Confirmação de Exclusão" || fail "Delete reached no button"
+  focus_window "Confirmação de Exclusão" || true
+  key Escape
+  wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Confirmação de Exclusão\$' | grep -q ." ||
+    fail "the confirmation stayed up"
+  xdotool mousemove 1020 760
+  key Insert
+  xdotool type --delay 40 "Depois da caixa"
+  key Return Return Return Return
+  xdotool type --delay 40 "C"
+  key F10
+  xdotool mousemove --window "$win" 100 100
+  close_program
+  dump=$("$dbadmin" --dir "$install_dir" dump QUESTOES.DB | tr -d '\r')
+  echo "$dump"
+  echo "$dump" | grep -q '^1,Primeira,a,b,c,A,N$' || fail "the first question changed"
+  echo "$dump" | grep -q '^[0-9]*,Sem foco,certa,,,A,N$' || fail "the keys did not reach the editors"
+  echo "$dump" | grep -q '^[0-9]*,Depois da caixa,,,,C,N$' || fail "no keys after the box"
   ;;
 *)
   fail "unknown scenario $scenario"
