@@ -617,7 +617,7 @@ void TForm1::FormKeyDown(QObject*, int& Key, TShiftState) {
 }
 
 void TForm1::FormKeyPress(QObject*, QChar& Key) {
-    if (Key.unicode() == 13) {
+    if (Key.unicode() == VK_RETURN) { // Enter types a carriage return
         focusNextPrevChild(true);
         Key = QChar(0);
     }
