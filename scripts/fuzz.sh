@@ -9,18 +9,14 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" \
   -DQUESTOES_FUZZ=ON -DQUESTOES_TESTS=OFF -DQUESTOES_BENCH=OFF >/dev/null
-fuzzers=$(find . -path ./build -prune -o -path '*/fuzz/*_fuzz.cpp' -print | sed 's|.*/||; s|\.cpp$||' | sort)
-[ -n "$fuzzers" ] || exit 0
-# shellcheck disable=SC2086
-cmake --build "$build" -j "$(nproc)" --target $fuzzers
-for f in $fuzzers; do
-  exe=$(find "$build" -type f -name "$f" -perm -u+x | head -n 1)
-  src=$(find . -path ./build -prune -o -name "$f.cpp" -print | head -n 1)
+# The build lists its fuzz targets, their executables and seed corpora.
+cmake --build "$build" -j "$(nproc)" --target fuzzers
+while IFS=$'\t' read -r f exe seeds; do
+  [ -n "$f" ] || continue
   corpus=$(mktemp -d)
-  seeds="$(dirname "$src")/corpus/${f%_fuzz}"
   [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
   echo "fuzz: $f for ${seconds}s"
   "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" >"$build/$f.log" 2>&1 \
     || { tail -n 60 "$build/$f.log"; echo "fuzz: $f failed" >&2; exit 1; }
   rm -rf "$corpus"
-done
+done <"$build/fuzzers.txt"

@@ -11,14 +11,15 @@ packages=(
   libuemf-dev emf2svg
   poppler-utils
   libx11-dev
-  libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils
+  libcups2-dev cups cups-client printer-driver-cups-pdf
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool xclip
 )
-# The fuzz targets are built with clang and its libFuzzer runtime.
-if [ "${QUESTOES_FUZZ:-0}" = 1 ]; then
-  packages+=(clang libclang-rt-14-dev)
+# CI builds the fuzz targets with clang and its libFuzzer runtime, and
+# checks the formatting with clang-format.
+if [ "${QUESTOES_CI:-0}" = 1 ]; then
+  packages+=(clang libclang-rt-14-dev clang-format)
 fi
 
 missing=()

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test.
-# With CI=true the build treats warnings as errors and uses the sanitizers,
-# and the fuzz targets are built with clang and run for a short while.
+# With CI=true the formatting is checked first, the build treats warnings
+# as errors, uses the sanitizers and compiles every header on its own, and
+# the fuzz targets are built with clang and run for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ci=0
 [ "${CI:-}" = true ] && ci=1
-QUESTOES_FUZZ=$ci scripts/setup.sh
+QUESTOES_CI=$ci scripts/setup.sh
+if [ $ci = 1 ]; then
+  scripts/check_format.sh
+fi
 
 jobs=$(nproc)
 # Rebuilds after a small change take seconds with the compiler cache.
@@ -19,7 +23,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 if [ $ci = 1 ]; then
   build=build/ci
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DQUESTOES_WERROR=ON -DQUESTOES_SANITIZE=ON -DQUESTOES_BENCH=ON "${launcher[@]}" >/dev/null
+    -DQUESTOES_WERROR=ON -DQUESTOES_SANITIZE=ON -DQUESTOES_BENCH=ON -DQUESTOES_HEADER_CHECK=ON "${launcher[@]}" >/dev/null
 else
   build=build/test
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
