@@ -8,6 +8,8 @@
 //   dbadmin [--alias NAME | --dir PATH] import [--format F] [--table T] FILE
 //   dbadmin [--alias NAME | --dir PATH] export [--format F] [--table T] FILE
 //   dbadmin [--alias NAME | --dir PATH] lint
+//   dbadmin alias get NAME
+//   dbadmin alias set NAME PATH
 //
 // Without --alias or --dir the database is the alias "Questoes". A load or
 // an import checks every row before it stores anything, and stores all rows
@@ -17,6 +19,7 @@
 #include "tools/dbadmin/db_admin.h"
 
 #include "store/engine/dbengine.h"
+#include "store/engine/engine_config.h"
 #include "store/engine/utf8_text.h"
 #include "tools/dbadmin/bank_question.h"
 #include "tools/dbadmin/csv.h"
@@ -33,6 +36,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -54,6 +58,9 @@ constexpr const char* kUsage =
     "                          exporta todas as questões no formato do arquivo\n"
     "  lint                    aponta questões e frases repetidas ou com defeito;\n"
     "                          sai com 0 sem achados, 1 com achados, 2 com erro\n"
+    "  alias get NOME          escreve a pasta do alias, como o Database Engine a lê\n"
+    "  alias set NOME PASTA    grava o alias na configuração do usuário, mantendo\n"
+    "                          o resto do arquivo\n"
     "F: aiken, gift ou csv (sem --format, vem da extensão); T: QUESTOES (padrão)\n"
     "ou FRASES. Sem --alias nem --dir, usa o alias Questoes.\n";
 
@@ -163,6 +170,7 @@ private:
     int Export(const TTransferArgs& transfer);
     int Lint();
     int Check();
+    int Alias(const std::vector<std::string>& rest);
     int Fail(const std::string& what, DbeResult code) {
         err_ << "dbadmin: " << what << ": " << EngineMessage(code) << "\n";
         return 1;
@@ -205,6 +213,10 @@ int TAdmin::Run(const std::vector<std::string>& args) {
     }
     std::string command = args[i];
     std::vector<std::string> rest(args.begin() + long(i) + 1, args.end());
+    // The configuration is a file of the engine's, read and written without
+    // starting it.
+    if (command == "alias")
+        return Alias(rest);
     TTransferArgs transfer;
     if (command == "import" || command == "export") {
         std::string wrong = ParseTransfer(rest, transfer);
@@ -738,6 +750,35 @@ int TAdmin::Check() {
         }
     }
     return Flushed() ? status : 1;
+}
+
+int TAdmin::Alias(const std::vector<std::string>& rest) {
+    bool get = rest.size() == 2 && rest[0] == "get";
+    bool set = rest.size() == 3 && rest[0] == "set";
+    if (!get && !set) {
+        err_ << "dbadmin: alias: use alias get NOME ou alias set NOME PASTA\n" << kUsage;
+        return 2;
+    }
+    const std::string& name = rest[1];
+    if (get) {
+        if (std::optional<std::string> dir = LookUpAlias(name, "")) {
+            out_ << *dir << "\n";
+            return Flushed() ? 0 : 1;
+        }
+        err_ << "dbadmin: o alias " << name << " não está configurado; procurado em:";
+        for (const std::string& file : EngineConfigFiles(""))
+            err_ << " " << file;
+        err_ << "\n";
+        return 1;
+    }
+    std::string file = WritableEngineConfigFile("");
+    std::string why;
+    if (!WriteAlias(file, name, rest[2], why)) {
+        err_ << "dbadmin: não foi possível gravar o alias " << name << ": " << why << "\n";
+        return 1;
+    }
+    out_ << "Alias " << name << " -> " << rest[2] << " gravado em " << file << "\n";
+    return 0;
 }
 
 } // namespace

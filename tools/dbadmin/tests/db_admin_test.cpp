@@ -189,7 +189,7 @@ TEST_F(DbAdminTest, FirstRunMakesAliasAndTablesOnceAndKeepsThem) {
     std::ifstream in(root_ / "config" / "questoes" / "dbengine.conf");
     std::stringstream conf;
     conf << in.rdbuf();
-    EXPECT_EQ("[Aliases]\nOutro=/x\n[Aliases]\nQuestoes=C:\\ZQ\\Questoes\\\n", conf.str());
+    EXPECT_EQ("[Aliases]\nOutro=/x\nQuestoes=C:\\ZQ\\Questoes\\\n", conf.str());
     fs::path folder = root_ / "share" / "questoes" / "drive_c" / "ZQ" / "Questoes";
     ASSERT_TRUE(fs::exists(folder / "QUESTOES.DB"));
     ASSERT_TRUE(fs::exists(folder / "FRASES.DB"));
@@ -281,4 +281,52 @@ TEST_F(DbAdminTest, ManyBadLinesAreNamedUpToAThousand) {
     EXPECT_TRUE(Contains(r.Err, "  linha 1000: ")) << r.Err.substr(0, 300);
     EXPECT_FALSE(Contains(r.Err, "  linha 1001: "));
     EXPECT_TRUE(Contains(r.Err, "... e mais 500 problemas\n"));
+}
+
+TEST_F(DbAdminTest, AliasSetWritesTheConfigurationTheEngineReads) {
+    fs::path conf = root_ / "config" / "questoes" / "dbengine.conf";
+    fs::remove(conf);
+    TResult r = Run({"alias", "get", "Questoes"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "não está configurado")) << r.Err;
+
+    // A new file, then a second alias, then the first replaced: the other
+    // lines of the file stay as they were.
+    fs::path spaced = root_ / "pasta com espaço" / "ação";
+    r = Run({"alias", "set", "Questoes", data_.string()});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_TRUE(Contains(r.Out, conf.string())) << r.Out;
+    std::ofstream(conf, std::ios::app) << "; nota do usuário\n[Outra]\nchave=valor\n";
+    ASSERT_EQ(0, Run({"alias", "set", "Meus Dados", spaced.string()}).Status);
+    ASSERT_EQ(0, Run({"alias", "set", "questoes", "/tmp/outra"}).Status);
+    EXPECT_EQ("[Aliases]\nquestoes=/tmp/outra\nMeus Dados=" + spaced.string() +
+                  "\n; nota do usuário\n[Outra]\nchave=valor\n",
+              Read(conf));
+
+    r = Run({"alias", "get", "MEUS DADOS"});
+    EXPECT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ(spaced.string() + "\n", r.Out);
+    // The engine finds the folder by the alias.
+    r = Run({"--alias", "Meus Dados", "create"});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_TRUE(fs::exists(spaced / "QUESTOES.DB"));
+}
+
+TEST_F(DbAdminTest, AliasThatCannotBeWrittenFailsWithTheReason) {
+    fs::path conf = root_ / "config" / "questoes" / "dbengine.conf";
+    std::string before = Read(conf);
+    TResult r = Run({"alias", "set", "Questoes", "/a\n[Outra]"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "não foi possível gravar o alias Questoes: a line break")) << r.Err;
+    EXPECT_EQ(before, Read(conf));
+
+    // The configuration folder is a file.
+    fs::path file = Write("arquivo", "x");
+    setenv("XDG_CONFIG_HOME", file.c_str(), 1);
+    r = Run({"alias", "set", "Questoes", "/q"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "Not a directory")) << r.Err;
+    EXPECT_EQ("x", Read(file));
+    EXPECT_EQ(2, Run({"alias", "set", "Questoes"}).Status);
+    EXPECT_EQ(2, Run({"alias", "list"}).Status);
 }
