@@ -1,13 +1,14 @@
 // Writing the engine's configuration: one alias changed, every other line
 // of a hand-written file kept, and what is written read back as written.
 #include "store/engine/engine_config.h"
+#include "store/engine/tests/engine_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -81,25 +82,13 @@ TEST(EngineConfig, AliasThatWouldNotReadBackIsRefused) {
         EXPECT_NE("", AliasLineProblem(alias, dir)) << alias << " = " << dir;
 }
 
-class EngineConfigFile : public testing::Test {
-protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "engine-config-XXXXXX").string();
-        ASSERT_NE(nullptr, mkdtemp(tmpl.data()));
-        root_ = tmpl;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    static std::string Read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    fs::path root_;
-};
+// A private folder for the files (the engine's own set-up gives it).
+class EngineConfigFile : public EngineTest {};
+
+std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 TEST_F(EngineConfigFile, WriteCreatesTheFolderAndKeepsTheFileMode) {
     fs::path file = root_ / "novo" / "questoes" / "dbengine.conf";

@@ -7,23 +7,18 @@
 //
 // Run by hand: build with -DQUESTOES_BENCH=ON, then
 //   build/test/tools/dbadmin/bench/dbadmin_load_bench
+#include "tools/dbadmin/tests/child_process.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -51,63 +46,52 @@ TScratch& Scratch() {
     return scratch;
 }
 
+// `name` in the scratch folder, written on first use: `header`, then the
+// records that `record` writes for 1 to kRows.
+template <class F> fs::path MadeFile(const char* name, const char* header, F record) {
+    fs::path file = Scratch().Root / name;
+    if (!fs::exists(file)) {
+        std::ofstream out(file, std::ios::binary);
+        out << header;
+        for (long i = 1; i <= kRows; ++i)
+            record(out, i);
+    }
+    return file;
+}
+
 // Questions as people write them: commas and quotes inside quoted fields,
 // accented words, the three answer letters in turn.
 fs::path QuestionsFile() {
-    fs::path file = Scratch().Root / "questoes.csv";
-    if (fs::exists(file))
-        return file;
-    std::ofstream out(file, std::ios::binary);
-    out << "Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\r\n";
-    for (long i = 1; i <= kRows; ++i)
-        out << "\"Qual é a questão número " << i << ", afinal?\",Alternativa A " << i
-            << ",\"A \"\"segunda\"\" alternativa " << i << "\",Alternativa C " << i << ','
-            << "ABC"[i % 3] << ",N\r\n";
-    return file;
+    return MadeFile("questoes.csv", "Questao,Resp_A,Resp_B,Resp_C,Correta,Flag\r\n",
+                    [](std::ostream& out, long i) {
+                        out << "\"Qual é a questão número " << i << ", afinal?\",Alternativa A "
+                            << i << ",\"A \"\"segunda\"\" alternativa " << i << "\",Alternativa C "
+                            << i << ',' << "ABC"[i % 3] << ",N\r\n";
+                    });
 }
 
 fs::path PhrasesFile() {
-    fs::path file = Scratch().Root / "frases.csv";
-    if (fs::exists(file))
-        return file;
-    std::ofstream out(file, std::ios::binary);
-    for (long i = 1; i <= kRows; ++i)
+    return MadeFile("frases.csv", "", [](std::ostream& out, long i) {
         out << "A frase correta número " << i << ",\"Uma frase errada, a de número " << i
             << "\"\r\n";
-    return file;
+    });
 }
 
-struct TChildRun {
+struct TTimedRun {
     int Status = -1;
     double Seconds = 0;
     long PeakKb = 0;
 };
 
 // Runs dbadmin with `args`, its output thrown away.
-TChildRun RunTool(const std::vector<std::string>& args) {
+TTimedRun RunTool(const std::vector<std::string>& args) {
     std::vector<std::string> all{DBADMIN_PATH};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    TChildRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid) {
-            run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            run.PeakKb = usage.ru_maxrss;
-        }
-    }
-    run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
+    TChildRun child = RunChild(all, "/dev/null", "/dev/null");
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {child.Status, seconds, child.PeakKb};
 }
 
 void LoadInto(benchmark::State& state, const char* table, const fs::path& file) {
@@ -119,7 +103,7 @@ void LoadInto(benchmark::State& state, const char* table, const fs::path& file) 
             state.SkipWithError("dbadmin create failed");
             return;
         }
-        TChildRun load = RunTool({"--dir", dir.string(), "load", table, file.string()});
+        TTimedRun load = RunTool({"--dir", dir.string(), "load", table, file.string()});
         if (load.Status != 0) {
             state.SkipWithError("dbadmin load failed");
             return;

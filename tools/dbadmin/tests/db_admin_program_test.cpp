@@ -2,15 +2,11 @@
 // error says so once and leaves with a non-zero status, whether the folder
 // is missing, the output cannot be written or the records of a table lie on
 // damaged pages of its file.
+#include "tools/dbadmin/tests/child_process.h"
 #include "tools/dbadmin/tests/db_admin_fixture.h"
 
-#include <fcntl.h>
 #include <set>
-#include <spawn.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 
@@ -22,23 +18,8 @@ protected:
         std::string errPath = (root_ / "stderr").string();
         std::vector<std::string> all{DBADMIN_PATH};
         all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        pid_t pid = 0;
-        int status = -1;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
-            waitpid(pid, &status, 0);
-        posix_spawn_file_actions_destroy(&actions);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, stdoutPath ? "" : Read(outPath),
-                Read(errPath)};
+        TChildRun run = RunChild(all, outPath, errPath);
+        return {run.Status, stdoutPath ? "" : Read(outPath), Read(errPath)};
     }
 
     TResult Program(const std::string& dir, std::vector<std::string> args) {
