@@ -12,9 +12,10 @@
 //   dbadmin alias set NAME PATH
 //
 // Without --alias or --dir the database is the alias "Questoes". A load or
-// an import checks every row before it stores anything, and stores all rows
-// in one batch or none. The formats of import and export are read and
-// written in bank_question.h's readers and writers, lint's checks live in
+// an import reads, checks and stores its rows in one pass inside one batch
+// (read, validate, store: TInputRecords, TRecordCheck, TRecordWriter), and
+// commits the batch only when every row was sound: all rows or none. The formats of import and
+// export are read and written in bank_question.h's readers and writers, lint's checks live in
 // lint.h; this file reaches the tables.
 #include "tools/dbadmin/db_admin.h"
 
@@ -145,6 +146,139 @@ std::string ParseTransfer(const std::vector<std::string>& rest, TTransferArgs& t
     return "";
 }
 
+// The read step of a load or an import: the records of the input file, one
+// at a time. CSV is read from the file in pieces, so that a file of any
+// size is held one record at a time; an Aiken or GIFT file is a bank written
+// by hand and is read whole by its parser.
+class TInputRecords {
+public:
+    TInputRecords(std::istream& in, TBankFormat format, const TTableShape& shape,
+                  std::vector<TLineProblem>& problems) {
+        if (format == TBankFormat::bfCsv) {
+            csv_ = std::make_unique<TCsvTableReader>(in, shape);
+            return;
+        }
+        std::string text;
+        char piece[64 * 1024];
+        errno = 0;
+        while (in.read(piece, sizeof piece) || in.gcount() > 0)
+            text.append(piece, size_t(in.gcount()));
+        if (in.bad())
+            readError_ = errno ? errno : EIO;
+        bank_ = ReadBank(text, format, problems);
+    }
+
+    bool Next(TCsvRecord& record, std::vector<TLineProblem>& problems) {
+        if (csv_)
+            return csv_->Next(record, problems);
+        if (next_ == bank_.size())
+            return false;
+        record = std::move(bank_[next_++]);
+        return true;
+    }
+
+    // The errno of a failed read of the file, 0 when none failed.
+    int ReadError() const { return csv_ ? csv_->ReadError() : readError_; }
+
+private:
+    std::unique_ptr<TCsvTableReader> csv_;
+    std::vector<TCsvRecord> bank_;
+    size_t next_ = 0;
+    int readError_ = 0;
+};
+
+// The store step: appends records to the table inside the open batch, in
+// file order. After the engine's first refusal it stores nothing more and
+// keeps the refusal, with its line, for the report.
+class TRecordWriter {
+public:
+    // `markSaved`: an empty Flag becomes "N", as when the window saves a
+    // question.
+    TRecordWriter(hDbeCur cur, const TTableShape& shape, bool markSaved)
+        : cur_(cur), shape_(shape), layout_(shape), markSaved_(markSaved),
+          rec_(shape.Props.iRecBufSize) {}
+
+    void Append(const TCsvRecord& r);
+    bool Failed() const { return failedLine_ != 0; }
+    int FailedLine() const { return failedLine_; }
+    const std::string& Failure() const { return failure_; }
+    size_t Stored() const { return stored_; }
+
+private:
+    DbeResult PutFields(const TCsvRecord& r);
+
+    hDbeCur cur_;
+    const TTableShape& shape_;
+    TRowLayout layout_;
+    bool markSaved_;
+    std::vector<unsigned char> rec_;
+    size_t stored_ = 0;
+    int failedLine_ = 0;
+    std::string failure_;
+};
+
+DbeResult TRecordWriter::PutFields(const TCsvRecord& r) {
+    DbeResult rc = DbeInitRecord(cur_, rec_.data());
+    for (size_t k = 0; k < r.Fields.size() && rc == DBE_OK; ++k) {
+        const DbeFldDesc& f = shape_.Fields[layout_.Field(r.Fields.size(), k)];
+        const std::string& v = r.Fields[k];
+        assert(v.find('\0') == std::string::npos && "the check refuses a text with a NUL");
+        if (f.iFldType == DBE_FLD_STRING) {
+            bool saved = markSaved_ && v.empty() && SameAscii(f.szName, "Flag");
+            rc = DbePutField(cur_, f.iFldNum, rec_.data(), saved ? "N" : v.c_str());
+        } else if (!v.empty()) {
+            int32_t n = int32_t(std::strtol(v.c_str(), nullptr, 10));
+            rc = DbePutField(cur_, f.iFldNum, rec_.data(), &n);
+        }
+    }
+    return rc;
+}
+
+void TRecordWriter::Append(const TCsvRecord& r) {
+    assert(!Failed() && "nothing is stored after a refusal");
+    DbeResult rc = PutFields(r);
+    if (rc == DBE_OK)
+        rc = DbeSetToEnd(cur_);
+    if (rc == DBE_OK)
+        rc = DbeInsertRecord(cur_, dbeNOLOCK, rec_.data());
+    if (rc == DBE_OK) {
+        ++stored_;
+        return;
+    }
+    failedLine_ = r.Line;
+    failure_ = EngineMessage(rc);
+}
+
+// The faults found in a file: the first kShownProblems as found, past them
+// only their number.
+struct TFileProblems {
+    static constexpr size_t kShownProblems = 1000;
+    std::vector<TLineProblem> List;
+    size_t More = 0;
+
+    bool Empty() const { return List.empty(); }
+    void Cap() {
+        if (List.size() <= kShownProblems)
+            return;
+        More += List.size() - kShownProblems;
+        List.resize(kShownProblems);
+    }
+};
+
+// One pass over the file: each record is read, checked, and stored while
+// nothing has been refused. After the first fault nothing more is stored,
+// but the rest is still read and checked so that every bad line is named
+// at once.
+void StoreRecords(TInputRecords& input, TRecordCheck& check, TRecordWriter& writer,
+                  TFileProblems& problems) {
+    for (TCsvRecord r; input.Next(r, problems.List);) {
+        check.Check(r, problems.List);
+        if (problems.Empty() && !writer.Failed())
+            writer.Append(r);
+        problems.Cap();
+    }
+}
+
 class TAdmin {
 public:
     TAdmin(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
@@ -160,7 +294,11 @@ private:
              << "\n";
         return 1;
     }
-    void ReportProblems(const std::string& file, std::vector<TLineProblem>& problems, size_t more);
+    void ReportProblems(const std::string& file, TFileProblems& problems);
+    // Commits the load's batch when the pass found nothing wrong; otherwise
+    // rolls it back, says why and answers false.
+    bool EndBatch(hDbeCur cur, const std::string& file, const TInputRecords& input,
+                  TFileProblems& problems, const TRecordWriter& writer);
     bool WriteText(const std::string& file, const std::string& text);
     int Create(bool onlyMissing);
     int List();
@@ -207,6 +345,12 @@ int TAdmin::Run(const std::vector<std::string>& args) {
             return 2;
         }
     }
+    // The engine takes a Windows path or an absolute one; a folder named
+    // from the current one is made absolute here.
+    std::error_code ec;
+    if (!dir_.empty() && dir_.find_first_of(":\\") == std::string::npos &&
+        std::filesystem::path(dir_).is_relative())
+        dir_ = std::filesystem::absolute(dir_, ec).string();
     if (i >= args.size()) {
         err_ << kUsage;
         return 2;
@@ -459,127 +603,40 @@ bool TAdmin::WriteText(const std::string& file, const std::string& text) {
     return true;
 }
 
-// The read step of a load or an import: the records of the input file, one
-// at a time. CSV is read from the file in pieces, so that a file of any
-// size is held one record at a time; an Aiken or GIFT file is a bank written
-// by hand and is read whole by its parser.
-class TInputRecords {
-public:
-    TInputRecords(std::istream& in, TBankFormat format, const TTableShape& shape,
-                  std::vector<TLineProblem>& problems) {
-        if (format == TBankFormat::bfCsv) {
-            csv_ = std::make_unique<TCsvTableReader>(in, shape);
-            return;
-        }
-        std::string text;
-        char piece[64 * 1024];
-        errno = 0;
-        while (in.read(piece, sizeof piece) || in.gcount() > 0)
-            text.append(piece, size_t(in.gcount()));
-        if (in.bad())
-            readError_ = errno ? errno : EIO;
-        bank_ = ReadBank(text, format, problems);
-    }
-
-    bool Next(TCsvRecord& record, std::vector<TLineProblem>& problems) {
-        if (csv_)
-            return csv_->Next(record, problems);
-        if (next_ == bank_.size())
-            return false;
-        record = std::move(bank_[next_++]);
-        return true;
-    }
-
-    // The errno of a failed read of the file, 0 when none failed.
-    int ReadError() const { return csv_ ? csv_->ReadError() : readError_; }
-
-private:
-    std::unique_ptr<TCsvTableReader> csv_;
-    std::vector<TCsvRecord> bank_;
-    size_t next_ = 0;
-    int readError_ = 0;
-};
-
-// The store step: appends records to the table inside the open batch, in
-// file order. After the engine's first refusal it stores nothing more and
-// keeps the refusal, with its line, for the report.
-class TRecordWriter {
-public:
-    // `markSaved`: an empty Flag becomes "N", as when the window saves a
-    // question.
-    TRecordWriter(hDbeCur cur, const TTableShape& shape, bool markSaved)
-        : cur_(cur), shape_(shape), layout_(shape), markSaved_(markSaved),
-          rec_(shape.Props.iRecBufSize) {}
-
-    void Append(const TCsvRecord& r);
-    bool Failed() const { return failedLine_ != 0; }
-    int FailedLine() const { return failedLine_; }
-    const std::string& Failure() const { return failure_; }
-    size_t Stored() const { return stored_; }
-
-private:
-    DbeResult PutFields(const TCsvRecord& r);
-
-    hDbeCur cur_;
-    const TTableShape& shape_;
-    TRowLayout layout_;
-    bool markSaved_;
-    std::vector<unsigned char> rec_;
-    size_t stored_ = 0;
-    int failedLine_ = 0;
-    std::string failure_;
-};
-
-DbeResult TRecordWriter::PutFields(const TCsvRecord& r) {
-    DbeResult rc = DbeInitRecord(cur_, rec_.data());
-    for (size_t k = 0; k < r.Fields.size() && rc == DBE_OK; ++k) {
-        const DbeFldDesc& f = shape_.Fields[layout_.Field(r.Fields.size(), k)];
-        const std::string& v = r.Fields[k];
-        assert(v.find('\0') == std::string::npos && "the check refuses a text with a NUL");
-        if (f.iFldType == DBE_FLD_STRING) {
-            bool saved = markSaved_ && v.empty() && SameAscii(f.szName, "Flag");
-            rc = DbePutField(cur_, f.iFldNum, rec_.data(), saved ? "N" : v.c_str());
-        } else if (!v.empty()) {
-            int32_t n = int32_t(std::strtol(v.c_str(), nullptr, 10));
-            rc = DbePutField(cur_, f.iFldNum, rec_.data(), &n);
-        }
-    }
-    return rc;
-}
-
-void TRecordWriter::Append(const TCsvRecord& r) {
-    assert(!Failed() && "nothing is stored after a refusal");
-    DbeResult rc = PutFields(r);
-    if (rc == DBE_OK)
-        rc = DbeSetToEnd(cur_);
-    if (rc == DBE_OK)
-        rc = DbeInsertRecord(cur_, dbeNOLOCK, rec_.data());
-    if (rc == DBE_OK) {
-        ++stored_;
-        return;
-    }
-    failedLine_ = r.Line;
-    failure_ = EngineMessage(rc);
-}
-
-// The most problems a refused file names; past them only their number.
-constexpr size_t kShownProblems = 1000;
-
-void TAdmin::ReportProblems(const std::string& file, std::vector<TLineProblem>& problems,
-                            size_t more) {
-    std::stable_sort(problems.begin(), problems.end(),
+void TAdmin::ReportProblems(const std::string& file, TFileProblems& problems) {
+    std::stable_sort(problems.List.begin(), problems.List.end(),
                      [](const TLineProblem& a, const TLineProblem& b) { return a.Line < b.Line; });
     err_ << "dbadmin: " << file << ": nenhum registro foi carregado; linhas com problema:\n";
-    for (const TLineProblem& p : problems)
+    for (const TLineProblem& p : problems.List)
         err_ << "  linha " << p.Line << ": " << p.Message << "\n";
-    if (more)
-        err_ << "  ... e mais " << more << (more == 1 ? " problema\n" : " problemas\n");
+    if (problems.More)
+        err_ << "  ... e mais " << problems.More
+             << (problems.More == 1 ? " problema\n" : " problemas\n");
 }
 
-// Reads, checks and stores the file's records in one pass inside one batch:
-// the first fault stops the storing, the reading goes on so that every bad
-// line is named, and the batch is committed only when the whole file was
-// sound. A refused file leaves the table as it was.
+bool TAdmin::EndBatch(hDbeCur cur, const std::string& file, const TInputRecords& input,
+                      TFileProblems& problems, const TRecordWriter& writer) {
+    DbeResult rc = DBE_OK;
+    if (!input.ReadError() && problems.Empty() && !writer.Failed() &&
+        (rc = DbeCommitBatch(cur)) == DBE_OK)
+        return true;
+    std::string message = rc != DBE_OK ? EngineMessage(rc) : "";
+    DbeRollbackBatch(cur);
+    if (int error = input.ReadError())
+        ReadFailed(file, error);
+    else if (!problems.Empty())
+        ReportProblems(file, problems);
+    else if (writer.Failed())
+        err_ << "dbadmin: " << file << ": linha " << writer.FailedLine() << ": " << writer.Failure()
+             << "\nnenhum registro foi carregado.\n";
+    else
+        err_ << "dbadmin: " << file << ": " << message << "\nnenhum registro foi carregado.\n";
+    return false;
+}
+
+// Reads, checks and stores the file's records in one pass inside one batch,
+// committed only when the whole file was sound: a refused file leaves the
+// table as it was.
 int TAdmin::Store(const std::string& table, const std::string& file, TBankFormat format,
                   bool importing) {
     std::string name = TableFileName(table);
@@ -598,44 +655,15 @@ int TAdmin::Store(const std::string& table, const std::string& file, TBankFormat
         return Fail("tabela " + name, DBE_ERR_IO);
     bool questions = SameAscii(name, "QUESTOES.DB");
 
-    std::vector<TLineProblem> problems;
-    size_t moreProblems = 0;
-    TInputRecords input(in, format, shape, problems);
+    TFileProblems problems;
+    TInputRecords input(in, format, shape, problems.List);
     TRecordCheck check(shape, questions, importing);
     TRecordWriter writer(cur, shape, importing && questions);
-    DbeResult rc = DbeBeginBatch(cur);
-    if (rc != DBE_OK)
+    if (DbeResult rc = DbeBeginBatch(cur); rc != DBE_OK)
         return Fail("carregar " + name, rc);
-    for (TCsvRecord r; input.Next(r, problems);) {
-        check.Check(r, problems);
-        if (problems.empty() && !writer.Failed())
-            writer.Append(r);
-        if (problems.size() > kShownProblems) {
-            moreProblems += problems.size() - kShownProblems;
-            problems.resize(kShownProblems);
-        }
-    }
-    if (int error = input.ReadError()) {
-        DbeRollbackBatch(cur);
-        return ReadFailed(file, error);
-    }
-    if (!problems.empty()) {
-        DbeRollbackBatch(cur);
-        ReportProblems(file, problems, moreProblems);
+    StoreRecords(input, check, writer, problems);
+    if (!EndBatch(cur, file, input, problems, writer))
         return 1;
-    }
-    if (writer.Failed()) {
-        DbeRollbackBatch(cur);
-        err_ << "dbadmin: " << file << ": linha " << writer.FailedLine() << ": " << writer.Failure()
-             << "\nnenhum registro foi carregado.\n";
-        return 1;
-    }
-    if ((rc = DbeCommitBatch(cur)) != DBE_OK) {
-        std::string message = EngineMessage(rc);
-        DbeRollbackBatch(cur);
-        err_ << "dbadmin: " << file << ": " << message << "\nnenhum registro foi carregado.\n";
-        return 1;
-    }
     size_t stored = writer.Stored();
     const char* done =
         importing ? (stored == 1 ? " registro importado em " : " registros importados em ")

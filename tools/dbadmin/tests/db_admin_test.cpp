@@ -330,3 +330,14 @@ TEST_F(DbAdminTest, AliasThatCannotBeWrittenFailsWithTheReason) {
     EXPECT_EQ(2, Run({"alias", "set", "Questoes"}).Status);
     EXPECT_EQ(2, Run({"alias", "list"}).Status);
 }
+
+TEST_F(DbAdminTest, FolderNamedFromTheCurrentOneIsFound) {
+    fs::path before = fs::current_path();
+    fs::current_path(root_);
+    TResult created = Run({"--dir", "dados", "create"});
+    TResult listed = Run({"--dir", "./dados", "list"});
+    fs::current_path(before);
+    EXPECT_EQ(0, created.Status) << created.Err;
+    EXPECT_TRUE(fs::exists(data_ / "QUESTOES.DB"));
+    EXPECT_EQ("FRASES.DB\t0 registros\nQUESTOES.DB\t0 registros\n", listed.Out) << listed.Err;
+}
