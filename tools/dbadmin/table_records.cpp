@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 bool SameAscii(std::string_view a, std::string_view b) {
@@ -73,6 +74,9 @@ bool TRecordCheck::FirstUse(int32_t code) {
         std::sort(keys_.begin() + long(sorted), keys_.end());
         std::inplace_merge(keys_.begin(), keys_.begin() + long(sorted), keys_.end());
         recentKeys_.clear();
+        assert(std::adjacent_find(keys_.begin(), keys_.end(), std::greater_equal<>()) ==
+                   keys_.end() &&
+               "the run of keys is sorted and holds each key once");
     }
     return true;
 }

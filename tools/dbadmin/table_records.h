@@ -9,6 +9,7 @@
 #include "store/engine/dbengine.h"
 #include "tools/dbadmin/csv.h"
 
+#include <cassert>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -45,12 +46,16 @@ struct TRowLayout {
     int AutoField = -1;
 
     explicit TRowLayout(const TTableShape& shape) : All(shape.Fields.size()), WithoutAuto(All) {
-        for (size_t k = 0; k < All; ++k)
-            if (shape.Fields[k].iFldType == DBE_FLD_AUTOINC)
-                AutoField = int(k), WithoutAuto = All - 1;
+        for (size_t k = 0; k < All; ++k) {
+            if (shape.Fields[k].iFldType != DBE_FLD_AUTOINC)
+                continue;
+            assert(AutoField < 0 && "a table has at most one autoincrement field");
+            AutoField = int(k), WithoutAuto = All - 1;
+        }
     }
     bool Fits(size_t count) const { return count == All || count == WithoutAuto; }
     size_t Field(size_t count, size_t k) const {
+        assert(Fits(count) && k < count && "a field of a row that fits the table");
         return count == All || int(k) < AutoField ? k : k + 1;
     }
 };
