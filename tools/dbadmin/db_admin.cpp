@@ -8,15 +8,19 @@
 //   dbadmin [--alias NAME | --dir PATH] import [--format F] [--table T] FILE
 //   dbadmin [--alias NAME | --dir PATH] export [--format F] [--table T] FILE
 //   dbadmin [--alias NAME | --dir PATH] lint
+//   dbadmin alias get NAME
+//   dbadmin alias set NAME PATH
 //
 // Without --alias or --dir the database is the alias "Questoes". A load or
-// an import checks every row before it stores anything, and stores all rows
-// in one batch or none. The formats of import and export are read and
-// written in bank_question.h's readers and writers, lint's checks live in
+// an import reads, checks and stores its rows in one pass inside one batch
+// (read, validate, store: TInputRecords, TRecordCheck, TRecordWriter), and
+// commits the batch only when every row was sound: all rows or none. The formats of import and
+// export are read and written in bank_question.h's readers and writers, lint's checks live in
 // lint.h; this file reaches the tables.
 #include "tools/dbadmin/db_admin.h"
 
 #include "store/engine/dbengine.h"
+#include "store/engine/engine_config.h"
 #include "store/engine/utf8_text.h"
 #include "tools/dbadmin/bank_question.h"
 #include "tools/dbadmin/csv.h"
@@ -24,6 +28,7 @@
 #include "tools/dbadmin/table_records.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -31,6 +36,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -52,10 +59,15 @@ constexpr const char* kUsage =
     "                          exporta todas as questões no formato do arquivo\n"
     "  lint                    aponta questões e frases repetidas ou com defeito;\n"
     "                          sai com 0 sem achados, 1 com achados, 2 com erro\n"
+    "  alias get NOME          escreve a pasta do alias, como o Database Engine a lê\n"
+    "  alias set NOME PASTA    grava o alias na configuração do usuário, mantendo\n"
+    "                          o resto do arquivo\n"
     "F: aiken, gift ou csv (sem --format, vem da extensão); T: QUESTOES (padrão)\n"
     "ou FRASES. Sem --alias nem --dir, usa o alias Questoes.\n";
 
-// Engine text and context lines of the last failure.
+// Engine text and context lines of the last failure, each line once: the
+// engine may repeat its text among the context lines, and a finding may
+// span several lines of one context entry.
 std::string EngineMessage(DbeResult code) {
     char text[DBE_MAXMSGLEN + 1];
     DbeGetErrorString(code, text);
@@ -63,9 +75,14 @@ std::string EngineMessage(DbeResult code) {
     char hex[16];
     std::snprintf(hex, sizeof hex, " ($%04X)", code);
     out += hex;
-    char line[DBE_MAXMSGLEN + 1];
-    for (uint16_t i = 0; DbeGetErrorContext(i, line) == DBE_OK; ++i)
-        out += std::string("\n  ") + line;
+    std::set<std::string> seen{text};
+    char entry[DBE_MAXMSGLEN + 1];
+    for (uint16_t i = 0; DbeGetErrorContext(i, entry) == DBE_OK; ++i) {
+        std::istringstream lines(entry);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty() && seen.insert(line).second)
+                out += "\n  " + line;
+    }
     return out;
 }
 
@@ -129,6 +146,139 @@ std::string ParseTransfer(const std::vector<std::string>& rest, TTransferArgs& t
     return "";
 }
 
+// The read step of a load or an import: the records of the input file, one
+// at a time. CSV is read from the file in pieces, so that a file of any
+// size is held one record at a time; an Aiken or GIFT file is a bank written
+// by hand and is read whole by its parser.
+class TInputRecords {
+public:
+    TInputRecords(std::istream& in, TBankFormat format, const TTableShape& shape,
+                  std::vector<TLineProblem>& problems) {
+        if (format == TBankFormat::bfCsv) {
+            csv_ = std::make_unique<TCsvTableReader>(in, shape);
+            return;
+        }
+        std::string text;
+        char piece[64 * 1024];
+        errno = 0;
+        while (in.read(piece, sizeof piece) || in.gcount() > 0)
+            text.append(piece, size_t(in.gcount()));
+        if (in.bad())
+            readError_ = errno ? errno : EIO;
+        bank_ = ReadBank(text, format, problems);
+    }
+
+    bool Next(TCsvRecord& record, std::vector<TLineProblem>& problems) {
+        if (csv_)
+            return csv_->Next(record, problems);
+        if (next_ == bank_.size())
+            return false;
+        record = std::move(bank_[next_++]);
+        return true;
+    }
+
+    // The errno of a failed read of the file, 0 when none failed.
+    int ReadError() const { return csv_ ? csv_->ReadError() : readError_; }
+
+private:
+    std::unique_ptr<TCsvTableReader> csv_;
+    std::vector<TCsvRecord> bank_;
+    size_t next_ = 0;
+    int readError_ = 0;
+};
+
+// The store step: appends records to the table inside the open batch, in
+// file order. After the engine's first refusal it stores nothing more and
+// keeps the refusal, with its line, for the report.
+class TRecordWriter {
+public:
+    // `markSaved`: an empty Flag becomes "N", as when the window saves a
+    // question.
+    TRecordWriter(hDbeCur cur, const TTableShape& shape, bool markSaved)
+        : cur_(cur), shape_(shape), layout_(shape), markSaved_(markSaved),
+          rec_(shape.Props.iRecBufSize) {}
+
+    void Append(const TCsvRecord& r);
+    bool Failed() const { return failedLine_ != 0; }
+    int FailedLine() const { return failedLine_; }
+    const std::string& Failure() const { return failure_; }
+    size_t Stored() const { return stored_; }
+
+private:
+    DbeResult PutFields(const TCsvRecord& r);
+
+    hDbeCur cur_;
+    const TTableShape& shape_;
+    TRowLayout layout_;
+    bool markSaved_;
+    std::vector<unsigned char> rec_;
+    size_t stored_ = 0;
+    int failedLine_ = 0;
+    std::string failure_;
+};
+
+DbeResult TRecordWriter::PutFields(const TCsvRecord& r) {
+    DbeResult rc = DbeInitRecord(cur_, rec_.data());
+    for (size_t k = 0; k < r.Fields.size() && rc == DBE_OK; ++k) {
+        const DbeFldDesc& f = shape_.Fields[layout_.Field(r.Fields.size(), k)];
+        const std::string& v = r.Fields[k];
+        assert(v.find('\0') == std::string::npos && "the check refuses a text with a NUL");
+        if (f.iFldType == DBE_FLD_STRING) {
+            bool saved = markSaved_ && v.empty() && SameAscii(f.szName, "Flag");
+            rc = DbePutField(cur_, f.iFldNum, rec_.data(), saved ? "N" : v.c_str());
+        } else if (!v.empty()) {
+            int32_t n = int32_t(std::strtol(v.c_str(), nullptr, 10));
+            rc = DbePutField(cur_, f.iFldNum, rec_.data(), &n);
+        }
+    }
+    return rc;
+}
+
+void TRecordWriter::Append(const TCsvRecord& r) {
+    assert(!Failed() && "nothing is stored after a refusal");
+    DbeResult rc = PutFields(r);
+    if (rc == DBE_OK)
+        rc = DbeSetToEnd(cur_);
+    if (rc == DBE_OK)
+        rc = DbeInsertRecord(cur_, dbeNOLOCK, rec_.data());
+    if (rc == DBE_OK) {
+        ++stored_;
+        return;
+    }
+    failedLine_ = r.Line;
+    failure_ = EngineMessage(rc);
+}
+
+// The faults found in a file: the first kShownProblems as found, past them
+// only their number.
+struct TFileProblems {
+    static constexpr size_t kShownProblems = 1000;
+    std::vector<TLineProblem> List;
+    size_t More = 0;
+
+    bool Empty() const { return List.empty(); }
+    void Cap() {
+        if (List.size() <= kShownProblems)
+            return;
+        More += List.size() - kShownProblems;
+        List.resize(kShownProblems);
+    }
+};
+
+// One pass over the file: each record is read, checked, and stored while
+// nothing has been refused. After the first fault nothing more is stored,
+// but the rest is still read and checked so that every bad line is named
+// at once.
+void StoreRecords(TInputRecords& input, TRecordCheck& check, TRecordWriter& writer,
+                  TFileProblems& problems) {
+    for (TCsvRecord r; input.Next(r, problems.List);) {
+        check.Check(r, problems.List);
+        if (problems.Empty() && !writer.Failed())
+            writer.Append(r);
+        problems.Cap();
+    }
+}
+
 class TAdmin {
 public:
     TAdmin(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
@@ -139,7 +289,16 @@ private:
     bool OpenDatabase();
     bool OpenTable(const std::string& name, DbeOpenMode mode, hDbeCur* cur);
     bool ReadTable(const std::string& name, TTableRows& table);
-    bool ReadText(const std::string& file, std::string& text);
+    int ReadFailed(const std::string& file, int error) {
+        err_ << "dbadmin: não foi possível ler o arquivo " << file << ": " << std::strerror(error)
+             << "\n";
+        return 1;
+    }
+    void ReportProblems(const std::string& file, TFileProblems& problems);
+    // Commits the load's batch when the pass found nothing wrong; otherwise
+    // rolls it back, says why and answers false.
+    bool EndBatch(hDbeCur cur, const std::string& file, const TInputRecords& input,
+                  TFileProblems& problems, const TRecordWriter& writer);
     bool WriteText(const std::string& file, const std::string& text);
     int Create(bool onlyMissing);
     int List();
@@ -149,11 +308,18 @@ private:
     int Export(const TTransferArgs& transfer);
     int Lint();
     int Check();
+    int Alias(const std::vector<std::string>& rest);
     int Fail(const std::string& what, DbeResult code) {
         err_ << "dbadmin: " << what << ": " << EngineMessage(code) << "\n";
         return 1;
     }
-    std::vector<std::string> Tables();
+    // The tables of the database; false (with a message) when the folder
+    // cannot be listed.
+    bool Tables(std::vector<std::string>& names);
+    // False (with the engine's findings) when `name` is damaged or missing.
+    bool CheckSound(const std::string& name);
+    // False (with a message) when the output could not be written.
+    bool Flushed();
 
     std::ostream& out_;
     std::ostream& err_;
@@ -179,12 +345,22 @@ int TAdmin::Run(const std::vector<std::string>& args) {
             return 2;
         }
     }
+    // The engine takes a Windows path or an absolute one; a folder named
+    // from the current one is made absolute here.
+    std::error_code ec;
+    if (!dir_.empty() && dir_.find_first_of(":\\") == std::string::npos &&
+        std::filesystem::path(dir_).is_relative())
+        dir_ = std::filesystem::absolute(dir_, ec).string();
     if (i >= args.size()) {
         err_ << kUsage;
         return 2;
     }
     std::string command = args[i];
     std::vector<std::string> rest(args.begin() + long(i) + 1, args.end());
+    // The configuration is a file of the engine's, read and written without
+    // starting it.
+    if (command == "alias")
+        return Alias(rest);
     TTransferArgs transfer;
     if (command == "import" || command == "export") {
         std::string wrong = ParseTransfer(rest, transfer);
@@ -298,25 +474,33 @@ int TAdmin::Create(bool onlyMissing) {
     return status;
 }
 
-std::vector<std::string> TAdmin::Tables() {
+bool TAdmin::Tables(std::vector<std::string>& names) {
     std::vector<char> list(1 << 16);
     DbeResult rc;
     while ((rc = DbeListTables(db_, list.data(), list.size())) == DBE_ERR_BUFTOOSMALL)
         list.resize(list.size() * 4);
-    std::vector<std::string> names;
-    if (rc != DBE_OK) {
-        Fail("pasta " + DirectoryOf(db_), rc);
-        return names;
-    }
+    if (rc != DBE_OK)
+        return Fail("pasta " + DirectoryOf(db_), rc), false;
     std::istringstream in(list.data());
     for (std::string name; std::getline(in, name);)
         if (!name.empty())
             names.push_back(name);
-    return names;
+    return true;
 }
 
+bool TAdmin::CheckSound(const std::string& name) {
+    DbeResult rc = DbeCheckTable(db_, name.c_str());
+    if (rc != DBE_OK)
+        return Fail("tabela " + name, rc), false;
+    return true;
+}
+
+// A damaged table is named as an error rather than counted: the count of
+// a damaged file may come from its index alone and look sound.
 int TAdmin::List() {
-    std::vector<std::string> names = Tables();
+    std::vector<std::string> names;
+    if (!Tables(names))
+        return 1;
     if (names.empty()) {
         out_ << "Nenhuma tabela em " << DirectoryOf(db_) << "\n";
         return 0;
@@ -324,7 +508,7 @@ int TAdmin::List() {
     int status = 0;
     for (const std::string& name : names) {
         hDbeCur cur = nullptr;
-        if (!OpenTable(name, dbeREADONLY, &cur)) {
+        if (!CheckSound(name) || !OpenTable(name, dbeREADONLY, &cur)) {
             status = 1;
             continue;
         }
@@ -336,12 +520,14 @@ int TAdmin::List() {
             status = Fail("tabela " + name, rc);
         DbeCloseCursor(&cur);
     }
-    return status;
+    return Flushed() ? status : 1;
 }
 
+// A damaged table is refused before it is read: a read may come through
+// a damaged page with records missing or wrong and no error.
 bool TAdmin::ReadTable(const std::string& name, TTableRows& table) {
     hDbeCur cur = nullptr;
-    if (!OpenTable(name, dbeREADONLY, &cur))
+    if (!CheckSound(name) || !OpenTable(name, dbeREADONLY, &cur))
         return false;
     TTableShape shape;
     if (!Describe(cur, shape)) {
@@ -385,21 +571,14 @@ int TAdmin::Dump(const std::string& table) {
     if (!ReadTable(TableFileName(table), rows))
         return 1;
     out_ << TableCsv(rows);
-    out_.flush();
-    return out_ ? 0 : 1;
+    return Flushed() ? 0 : 1;
 }
 
-bool TAdmin::ReadText(const std::string& file, std::string& text) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        err_ << "dbadmin: não foi possível ler o arquivo " << file << ": " << std::strerror(errno)
-             << "\n";
-        return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
-    return true;
+bool TAdmin::Flushed() {
+    if (out_.flush())
+        return true;
+    err_ << "dbadmin: não foi possível escrever na saída padrão\n";
+    return false;
 }
 
 // Written beside the target and renamed over it, so that a failed write
@@ -424,14 +603,48 @@ bool TAdmin::WriteText(const std::string& file, const std::string& text) {
     return true;
 }
 
+void TAdmin::ReportProblems(const std::string& file, TFileProblems& problems) {
+    std::stable_sort(problems.List.begin(), problems.List.end(),
+                     [](const TLineProblem& a, const TLineProblem& b) { return a.Line < b.Line; });
+    err_ << "dbadmin: " << file << ": nenhum registro foi carregado; linhas com problema:\n";
+    for (const TLineProblem& p : problems.List)
+        err_ << "  linha " << p.Line << ": " << p.Message << "\n";
+    if (problems.More)
+        err_ << "  ... e mais " << problems.More
+             << (problems.More == 1 ? " problema\n" : " problemas\n");
+}
+
+bool TAdmin::EndBatch(hDbeCur cur, const std::string& file, const TInputRecords& input,
+                      TFileProblems& problems, const TRecordWriter& writer) {
+    DbeResult rc = DBE_OK;
+    if (!input.ReadError() && problems.Empty() && !writer.Failed() &&
+        (rc = DbeCommitBatch(cur)) == DBE_OK)
+        return true;
+    std::string message = rc != DBE_OK ? EngineMessage(rc) : "";
+    DbeRollbackBatch(cur);
+    if (int error = input.ReadError())
+        ReadFailed(file, error);
+    else if (!problems.Empty())
+        ReportProblems(file, problems);
+    else if (writer.Failed())
+        err_ << "dbadmin: " << file << ": linha " << writer.FailedLine() << ": " << writer.Failure()
+             << "\nnenhum registro foi carregado.\n";
+    else
+        err_ << "dbadmin: " << file << ": " << message << "\nnenhum registro foi carregado.\n";
+    return false;
+}
+
+// Reads, checks and stores the file's records in one pass inside one batch,
+// committed only when the whole file was sound: a refused file leaves the
+// table as it was.
 int TAdmin::Store(const std::string& table, const std::string& file, TBankFormat format,
                   bool importing) {
     std::string name = TableFileName(table);
-    std::string text;
-    if (!ReadText(file, text))
-        return 1;
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return ReadFailed(file, errno);
     hDbeCur cur = nullptr;
-    if (!OpenTable(name, dbeREADWRITE, &cur))
+    if (!CheckSound(name) || !OpenTable(name, dbeREADWRITE, &cur))
         return 1;
     struct TCloser {
         hDbeCur& Cur;
@@ -442,64 +655,21 @@ int TAdmin::Store(const std::string& table, const std::string& file, TBankFormat
         return Fail("tabela " + name, DBE_ERR_IO);
     bool questions = SameAscii(name, "QUESTOES.DB");
 
-    std::vector<TLineProblem> problems;
-    std::vector<TCsvRecord> records = format == TBankFormat::bfCsv
-                                          ? CsvRecords(text, shape, problems)
-                                          : ReadBank(text, format, problems);
-    CheckRecords(shape, records, questions, importing, problems);
-    if (!problems.empty()) {
-        std::stable_sort(
-            problems.begin(), problems.end(),
-            [](const TLineProblem& a, const TLineProblem& b) { return a.Line < b.Line; });
-        err_ << "dbadmin: " << file << ": nenhum registro foi carregado; linhas com problema:\n";
-        for (const TLineProblem& p : problems)
-            err_ << "  linha " << p.Line << ": " << p.Message << "\n";
-        return 1;
-    }
-
-    DbeResult rc = DbeBeginBatch(cur);
-    if (rc != DBE_OK)
+    TFileProblems problems;
+    TInputRecords input(in, format, shape, problems.List);
+    TRecordCheck check(shape, questions, importing);
+    TRecordWriter writer(cur, shape, importing && questions);
+    if (DbeResult rc = DbeBeginBatch(cur); rc != DBE_OK)
         return Fail("carregar " + name, rc);
-    TRowLayout layout(shape);
-    std::vector<unsigned char> rec(shape.Props.iRecBufSize);
-    for (const TCsvRecord& r : records) {
-        DbeInitRecord(cur, rec.data());
-        for (size_t k = 0; k < r.Fields.size() && rc == DBE_OK; ++k) {
-            const DbeFldDesc& f = shape.Fields[layout.Field(r.Fields.size(), k)];
-            std::string v = r.Fields[k];
-            // An imported question is marked as one saved in the window.
-            if (importing && questions && v.empty() && SameAscii(f.szName, "Flag"))
-                v = "N";
-            if (f.iFldType == DBE_FLD_STRING) {
-                rc = DbePutField(cur, f.iFldNum, rec.data(), v.c_str());
-            } else if (!v.empty()) {
-                int32_t n = int32_t(std::strtol(v.c_str(), nullptr, 10));
-                rc = DbePutField(cur, f.iFldNum, rec.data(), &n);
-            }
-        }
-        // Appended in file order.
-        if (rc == DBE_OK)
-            rc = DbeSetToEnd(cur);
-        if (rc == DBE_OK)
-            rc = DbeInsertRecord(cur, dbeNOLOCK, rec.data());
-        if (rc != DBE_OK) {
-            std::string message = EngineMessage(rc);
-            DbeRollbackBatch(cur);
-            err_ << "dbadmin: " << file << ": linha " << r.Line << ": " << message
-                 << "\nnenhum registro foi carregado.\n";
-            return 1;
-        }
-    }
-    if ((rc = DbeCommitBatch(cur)) != DBE_OK) {
-        std::string message = EngineMessage(rc);
-        DbeRollbackBatch(cur);
-        err_ << "dbadmin: " << file << ": " << message << "\nnenhum registro foi carregado.\n";
+    StoreRecords(input, check, writer, problems);
+    if (!EndBatch(cur, file, input, problems, writer))
         return 1;
-    }
+    size_t stored = writer.Stored();
     const char* done =
-        importing ? (records.size() == 1 ? " registro importado em " : " registros importados em ")
-                  : (records.size() == 1 ? " registro carregado em " : " registros carregados em ");
-    out_ << records.size() << done << name << "\n";
+        importing ? (stored == 1 ? " registro importado em " : " registros importados em ")
+                  : (stored == 1 ? " registro carregado em " : " registros carregados em ");
+    // The records are stored: a lost report of it is no failure of the load.
+    out_ << stored << done << name << "\n";
     return 0;
 }
 
@@ -584,14 +754,15 @@ int TAdmin::Lint() {
     for (const std::string& finding : report.Findings)
         out_ << finding << "\n";
     out_ << report.Summary << "\n";
-    out_.flush();
-    if (!out_)
+    if (!Flushed())
         return 2;
     return report.Findings.empty() ? 0 : 1;
 }
 
 int TAdmin::Check() {
-    std::vector<std::string> names = Tables();
+    std::vector<std::string> names;
+    if (!Tables(names))
+        return 1;
     if (names.empty()) {
         err_ << "dbadmin: nenhuma tabela em " << DirectoryOf(db_) << "\n";
         return 1;
@@ -606,7 +777,36 @@ int TAdmin::Check() {
             status = Fail("tabela " + name, rc);
         }
     }
-    return status;
+    return Flushed() ? status : 1;
+}
+
+int TAdmin::Alias(const std::vector<std::string>& rest) {
+    bool get = rest.size() == 2 && rest[0] == "get";
+    bool set = rest.size() == 3 && rest[0] == "set";
+    if (!get && !set) {
+        err_ << "dbadmin: alias: use alias get NOME ou alias set NOME PASTA\n" << kUsage;
+        return 2;
+    }
+    const std::string& name = rest[1];
+    if (get) {
+        if (std::optional<std::string> dir = LookUpAlias(name, "")) {
+            out_ << *dir << "\n";
+            return Flushed() ? 0 : 1;
+        }
+        err_ << "dbadmin: o alias " << name << " não está configurado; procurado em:";
+        for (const std::string& file : EngineConfigFiles(""))
+            err_ << " " << file;
+        err_ << "\n";
+        return 1;
+    }
+    std::string file = WritableEngineConfigFile("");
+    std::string why;
+    if (!WriteAlias(file, name, rest[2], why)) {
+        err_ << "dbadmin: não foi possível gravar o alias " << name << ": " << why << "\n";
+        return 1;
+    }
+    out_ << "Alias " << name << " -> " << rest[2] << " gravado em " << file << "\n";
+    return 0;
 }
 
 } // namespace

@@ -189,7 +189,7 @@ TEST_F(DbAdminTest, FirstRunMakesAliasAndTablesOnceAndKeepsThem) {
     std::ifstream in(root_ / "config" / "questoes" / "dbengine.conf");
     std::stringstream conf;
     conf << in.rdbuf();
-    EXPECT_EQ("[Aliases]\nOutro=/x\n[Aliases]\nQuestoes=C:\\ZQ\\Questoes\\\n", conf.str());
+    EXPECT_EQ("[Aliases]\nOutro=/x\nQuestoes=C:\\ZQ\\Questoes\\\n", conf.str());
     fs::path folder = root_ / "share" / "questoes" / "drive_c" / "ZQ" / "Questoes";
     ASSERT_TRUE(fs::exists(folder / "QUESTOES.DB"));
     ASSERT_TRUE(fs::exists(folder / "FRASES.DB"));
@@ -201,4 +201,143 @@ TEST_F(DbAdminTest, FirstRunMakesAliasAndTablesOnceAndKeepsThem) {
     conf2 << again.rdbuf();
     EXPECT_EQ(conf.str(), conf2.str());
     EXPECT_TRUE(Contains(Run({"list"}).Out, "FRASES.DB\t1 registro\n"));
+}
+
+TEST_F(DbAdminTest, TextWithANulByteIsRefusedByItsLine) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    ASSERT_EQ(0, Run({"load", "FRASES.DB", Write("a.csv", "Antes,Depois\n").string()}).Status);
+    std::string before = Run({"dump", "FRASES.DB"}).Out;
+    std::string nul(1, '\0');
+    fs::path f = Write("f.csv", "Boa,Errada\n"
+                                "Cor" +
+                                    nul +
+                                    "tada,Errada\n"
+                                    "Boa,\"Também" +
+                                    nul + "\nna aspa\"\n");
+    TResult r = Run({"load", "FRASES.DB", f.string()});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(
+        Contains(r.Err, "linha 2: campo Correta: o texto contém um caractere nulo (byte 0)"))
+        << r.Err;
+    EXPECT_TRUE(Contains(r.Err, "linha 3: campo Errada: o texto contém um caractere nulo"))
+        << r.Err;
+    EXPECT_EQ(before, Run({"dump", "FRASES.DB"}).Out);
+
+    fs::path q =
+        Write("q.txt", "Pergunta" + nul + " cortada?\nA. um\nB. dois\nC. três\nANSWER: A\n");
+    r = Run({"import", q.string()});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "linha 1: campo Questao: o texto contém um caractere nulo"))
+        << r.Err;
+    EXPECT_TRUE(Contains(Run({"list"}).Out, "QUESTOES.DB\t0 registros"));
+}
+
+// A large file is read, checked and stored in one pass: a fault at its very
+// end still leaves the table exactly as it was, and each kind of fault is
+// found however far into the file it lies.
+TEST_F(DbAdminTest, FaultAtTheEndOfALargeFileLeavesTheTableAsItWas) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    ASSERT_EQ(
+        0,
+        Run({"load", "QUESTOES.DB", Write("a.csv", "90000,Antiga,a,b,c,A,N\n").string()}).Status);
+    std::string before = Run({"dump", "QUESTOES.DB"}).Out;
+    std::string good;
+    // More keys than are held apart before they are merged into one run.
+    for (int i = 1; i <= 70000; ++i)
+        good += std::to_string(i) + ",\"Questão " + std::to_string(i) +
+                ", com \"\"aspas\"\"\nem duas linhas\",a,b,c,B,N\n";
+    const int last = 2 * 70000 + 1;
+    struct TFault {
+        const char* Line;
+        const char* Message;
+    } faults[] = {{"5,Repetida,a,b,c,A,N\n", "campo Codigo: número repetido: 5"},
+                  {"70001,Letra,a,b,c,D,N\n", "deve ser A, B ou C"},
+                  {"70001,\"Sem fim,a,b,c,A,N\n", "aspas sem fechamento"},
+                  {"90000,Já existe,a,b,c,A,N\n", "Key violation"}};
+    for (const TFault& fault : faults) {
+        TResult r = Run({"load", "QUESTOES.DB", Write("big.csv", good + fault.Line).string()});
+        EXPECT_EQ(1, r.Status) << fault.Message;
+        EXPECT_TRUE(Contains(r.Err, "linha " + std::to_string(last))) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, fault.Message)) << r.Err;
+        EXPECT_TRUE(Contains(r.Err, "nenhum registro foi carregado")) << r.Err;
+        EXPECT_EQ(before, Run({"dump", "QUESTOES.DB"}).Out) << fault.Message;
+    }
+    // The same file without the fault goes in whole, every record as written.
+    TResult r = Run({"load", "QUESTOES.DB", Write("big.csv", good).string()});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ("70000 registros carregados em QUESTOES.DB\n", r.Out);
+    std::string dump = Run({"dump", "QUESTOES.DB"}).Out;
+    EXPECT_TRUE(Contains(dump, "\r\n70000,\"Questão 70000, com \"\"aspas\"\"\nem duas linhas\""));
+    EXPECT_TRUE(Contains(dump, "\r\n90000,Antiga,"));
+}
+
+TEST_F(DbAdminTest, ManyBadLinesAreNamedUpToAThousand) {
+    ASSERT_EQ(0, Run({"create"}).Status);
+    std::string bad;
+    for (int i = 1; i <= 1500; ++i)
+        bad += "Questão,a,b,c,X,N\n";
+    TResult r = Run({"load", "QUESTOES.DB", Write("bad.csv", bad).string()});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "  linha 1000: ")) << r.Err.substr(0, 300);
+    EXPECT_FALSE(Contains(r.Err, "  linha 1001: "));
+    EXPECT_TRUE(Contains(r.Err, "... e mais 500 problemas\n"));
+}
+
+TEST_F(DbAdminTest, AliasSetWritesTheConfigurationTheEngineReads) {
+    fs::path conf = root_ / "config" / "questoes" / "dbengine.conf";
+    fs::remove(conf);
+    TResult r = Run({"alias", "get", "Questoes"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "não está configurado")) << r.Err;
+
+    // A new file, then a second alias, then the first replaced: the other
+    // lines of the file stay as they were.
+    fs::path spaced = root_ / "pasta com espaço" / "ação";
+    r = Run({"alias", "set", "Questoes", data_.string()});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_TRUE(Contains(r.Out, conf.string())) << r.Out;
+    std::ofstream(conf, std::ios::app) << "; nota do usuário\n[Outra]\nchave=valor\n";
+    ASSERT_EQ(0, Run({"alias", "set", "Meus Dados", spaced.string()}).Status);
+    ASSERT_EQ(0, Run({"alias", "set", "questoes", "/tmp/outra"}).Status);
+    EXPECT_EQ("[Aliases]\nquestoes=/tmp/outra\nMeus Dados=" + spaced.string() +
+                  "\n; nota do usuário\n[Outra]\nchave=valor\n",
+              Read(conf));
+
+    r = Run({"alias", "get", "MEUS DADOS"});
+    EXPECT_EQ(0, r.Status) << r.Err;
+    EXPECT_EQ(spaced.string() + "\n", r.Out);
+    // The engine finds the folder by the alias.
+    r = Run({"--alias", "Meus Dados", "create"});
+    ASSERT_EQ(0, r.Status) << r.Err;
+    EXPECT_TRUE(fs::exists(spaced / "QUESTOES.DB"));
+}
+
+TEST_F(DbAdminTest, AliasThatCannotBeWrittenFailsWithTheReason) {
+    fs::path conf = root_ / "config" / "questoes" / "dbengine.conf";
+    std::string before = Read(conf);
+    TResult r = Run({"alias", "set", "Questoes", "/a\n[Outra]"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "não foi possível gravar o alias Questoes: a line break")) << r.Err;
+    EXPECT_EQ(before, Read(conf));
+
+    // The configuration folder is a file.
+    fs::path file = Write("arquivo", "x");
+    setenv("XDG_CONFIG_HOME", file.c_str(), 1);
+    r = Run({"alias", "set", "Questoes", "/q"});
+    EXPECT_EQ(1, r.Status);
+    EXPECT_TRUE(Contains(r.Err, "Not a directory")) << r.Err;
+    EXPECT_EQ("x", Read(file));
+    EXPECT_EQ(2, Run({"alias", "set", "Questoes"}).Status);
+    EXPECT_EQ(2, Run({"alias", "list"}).Status);
+}
+
+TEST_F(DbAdminTest, FolderNamedFromTheCurrentOneIsFound) {
+    fs::path before = fs::current_path();
+    fs::current_path(root_);
+    TResult created = Run({"--dir", "dados", "create"});
+    TResult listed = Run({"--dir", "./dados", "list"});
+    fs::current_path(before);
+    EXPECT_EQ(0, created.Status) << created.Err;
+    EXPECT_TRUE(fs::exists(data_ / "QUESTOES.DB"));
+    EXPECT_EQ("FRASES.DB\t0 registros\nQUESTOES.DB\t0 registros\n", listed.Out) << listed.Err;
 }
