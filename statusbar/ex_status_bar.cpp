@@ -5,6 +5,7 @@
 
 #include "platform/dispatch.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_state_saver.h"
 #include "platform/keys.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/kb_monitor.h"
@@ -80,12 +81,7 @@ void TExStatusBar::DrawPanel(TCanvas& canvas, TStatusPanel* native, const TRect&
     }
     if (!panel)
         ExStatusBarAssertFailed(QStringLiteral("Panel links corrupted"));
-    const TFont previous = canvas.Font();
-    struct Restore {
-        TCanvas& canvas;
-        const TFont& font;
-        ~Restore() { canvas.SetFont(font); }
-    } restore{canvas, previous};
+    const TCanvasStateSaver saver(canvas);
     canvas.SetFont(fontCopy_);
     if (OnDrawPanel)
         OnDrawPanel(this, panel, rect);

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/date_time_format.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_state_saver.h"
 #include "platform/keys.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/ex_status_bar.h"
@@ -552,19 +553,8 @@ void TExStatusPanel::DrawPercent(TCanvas& canvas, const TRect& rect) {
     const QString text = text_.isEmpty() ? QString::number(position) + QLatin1Char('%') : text_;
     const unsigned format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | HorizontalFormat(false);
     const std::optional<TRect> oldClip = canvas.ClipRect();
-    const TColor oldColor = canvas.TextColor();
-    const int oldMode = canvas.SetBkMode(TRANSPARENT);
-    struct Restore {
-        TCanvas& canvas;
-        const std::optional<TRect>& clip;
-        TColor color;
-        int mode;
-        ~Restore() {
-            canvas.SelectClipRect(clip ? &*clip : nullptr);
-            canvas.SetTextColor(color);
-            canvas.SetBkMode(mode);
-        }
-    } restore{canvas, oldClip, oldColor, oldMode};
+    const TCanvasStateSaver saver(canvas);
+    canvas.SetBkMode(TRANSPARENT);
 
     auto drawPart = [&](const TRect& part, TColor color) {
         if (part.IsEmpty())
