@@ -10,6 +10,7 @@
 #include "platform/keys.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/ex_status_bar.h"
+#include "statusbar/ex_status_bar_p.h"
 #include "statusbar/ex_status_panels.h"
 #include "statusbar/kb_monitor.h"
 #include "statusbar/keyboard_watch.h"
@@ -310,7 +311,7 @@ void TExStatusPanel::StartKeyTracking() {
         return;
     TExStatusBar* bar = StatusBar();
     if (bar->UseMonitorDLL()) {
-        bar->AddLibraryUser();
+        TExStatusBarPrivate::Of(*bar).AddLibraryUser();
         keyTracking_ = ktLibrary;
         keyState_ = KeyToggled(LockKeyOf(panelType_));
         // Without the library the bar goes back to its hook, and this panel
@@ -320,7 +321,7 @@ void TExStatusPanel::StartKeyTracking() {
         return;
     }
     keyboardwatch::Add(this);
-    bar->AddToActivationWatch(this);
+    TExStatusBarPrivate::Of(*bar).AddToActivationWatch(this);
     keyTracking_ = ktHook;
 }
 
@@ -332,11 +333,11 @@ void TExStatusPanel::StopKeyTracking() {
     case ktHook:
         keyTracking_ = ktNone;
         keyboardwatch::Remove(this);
-        bar->RemoveFromActivationWatch(this);
+        TExStatusBarPrivate::Of(*bar).RemoveFromActivationWatch(this);
         return;
     case ktLibrary:
         keyTracking_ = ktNone;
-        bar->RemoveLibraryUser();
+        TExStatusBarPrivate::Of(*bar).RemoveLibraryUser();
         return;
     }
 }
@@ -422,7 +423,7 @@ void TExStatusPanel::Redraw() {
 
 void TExStatusPanel::Refit() {
     TExStatusBar* bar = StatusBar();
-    bar->CountRefit(Index());
+    TExStatusBarPrivate::Of(*bar).CountRefit(Index());
     if (!autoFit_ || !bar->HandleAllocated())
         return;
     const int width = panelType_ == sptGlyph ? glyph_.Width() + 4 : bar->MeasureText(text_) + 6;
@@ -438,7 +439,7 @@ void TExStatusPanel::Paint(TCanvas& canvas, const TRect& rect) {
     const TRect shrunk = Rect(rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1);
     if (shrunk.IsEmpty())
         return;
-    bar->CountPaint(Index());
+    TExStatusBarPrivate::Of(*bar).CountPaint(Index());
     TBitmap bitmap(shrunk.Width(), shrunk.Height());
     const TRect r = Rect(0, 0, shrunk.Width(), shrunk.Height());
     {

@@ -26,7 +26,7 @@ void SendKey(QWindow* window, QEvent::Type type, int key, bool autoRepeat = fals
 }
 
 // A shown bar with a Caps Lock panel (0), a Num Lock panel (1) and a filler.
-std::unique_ptr<TExStatusBar> LockBar() {
+std::unique_ptr<TTestExStatusBar> LockBar() {
     auto bar = MakeBar();
     bar->Panels().Add()->SetPanelType(sptCapsLock);
     bar->Panels().Add()->SetPanelType(sptNumLock);
