@@ -236,9 +236,9 @@ void TExStatusBar::WndProc(TMessage& message) {
         return;
     }
     if (d_->LibraryMessage() != 0 && message.Msg == d_->LibraryMessage()) {
-        const TExStatusPanelType type = message.WParam == 144   ? sptNumLock
-                                        : message.WParam == 145 ? sptScrollLock
-                                                                : sptCapsLock;
+        const TExStatusPanelType type = message.WParam == VK_NUMLOCK  ? sptNumLock
+                                        : message.WParam == VK_SCROLL ? sptScrollLock
+                                                                      : sptCapsLock;
         for (int i = 0; i < panels_->Count(); ++i) {
             TExStatusPanel* panel = (*panels_)[i];
             if (panel->PanelType() != type)

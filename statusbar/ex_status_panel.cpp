@@ -35,11 +35,11 @@ QString PanelTypeName(TExStatusPanelType type) {
 int LockKeyOf(TExStatusPanelType type) {
     switch (type) {
     case sptCapsLock:
-        return 20;
+        return VK_CAPITAL;
     case sptNumLock:
-        return 144;
+        return VK_NUMLOCK;
     case sptScrollLock:
-        return 145;
+        return VK_SCROLL;
     default:
         return 0;
     }
