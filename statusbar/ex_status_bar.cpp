@@ -252,6 +252,9 @@ void TExStatusBar::WndProc(TMessage& message) {
 // --- the activation watch -----------------------------------------------------------
 
 void TExStatusBarPrivate::AddToActivationWatch(TExStatusPanel* panel) {
+    Q_ASSERT_X(std::find(activationWatch_.begin(), activationWatch_.end(), panel) ==
+                   activationWatch_.end(),
+               "TExStatusBarPrivate::AddToActivationWatch", "a panel stands in the watch once");
     activationWatch_.push_back(panel);
     if (activationWatch_.size() == 1)
         mainWinHook_ = std::make_unique<TMainWinHook>(&bar_);

@@ -24,9 +24,9 @@ public:
     static TExStatusBarPrivate& Of(TExStatusBar& bar) { return *bar.d_; }
     static const TExStatusBarPrivate& Of(const TExStatusBar& bar) { return *bar.d_; }
 
-    // Key-lock panels of the bar in the activation watch; the first one
-    // hooks the bar into the application's activation, the last one out
-    // unhooks it.
+    // Key-lock panels of the bar in the activation watch, each at most once;
+    // the first one hooks the bar into the application's activation, the
+    // last one out unhooks it.
     void AddToActivationWatch(TExStatusPanel* panel);
     void RemoveFromActivationWatch(TExStatusPanel* panel);
     const std::vector<TExStatusPanel*>& ActivationWatch() const { return activationWatch_; }
