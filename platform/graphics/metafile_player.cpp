@@ -9,6 +9,7 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_state_saver.h"
 #include "platform/graphics/emf_format.h"
 #include "platform/graphics/metafile.h"
 
@@ -1499,16 +1500,15 @@ TMetafilePlayback TPlayer::Play() {
         return result;
     const std::size_t total =
         std::min<std::size_t>(view_.Size(), view_.U32(emf::kBytesOffset).value_or(0));
-    const int saved = target_.SaveDC();
+    // The target's state comes back as it was, also when drawing fails.
+    const TCanvasStateSaver saver(target_);
     baseClip_ = target_.ClipRect();
-    {
-        TRect area = Normalized(dest_);
-        if (baseClip_)
-            area = Union(area, Normalized(*baseClip_));
-        const int margin = std::max(area.Width(), area.Height()) + 16;
-        playfield_ =
-            TRect{area.Left - margin, area.Top - margin, area.Right + margin, area.Bottom + margin};
-    }
+    TRect area = Normalized(dest_);
+    if (baseClip_)
+        area = Union(area, Normalized(*baseClip_));
+    const int margin = std::max(area.Width(), area.Height()) + 16;
+    playfield_ =
+        TRect{area.Left - margin, area.Top - margin, area.Right + margin, area.Bottom + margin};
     std::size_t offset = 0;
     while (offset < total) {
         const auto type = view_.U32(offset);
@@ -1537,7 +1537,6 @@ TMetafilePlayback TPlayer::Play() {
         }
         PlayRecord(*entry, *type, record);
     }
-    target_.RestoreDC(saved);
     result.Skipped = skipped_;
     return result;
 }
