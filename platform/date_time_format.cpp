@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QMutex>
 #include <QMutexLocker>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -49,6 +50,58 @@ void AppendLiteral(QString& out, const QString& literal) {
     out += quote + literal + quote;
 }
 
+// Reads a quoted part of a Qt format starting at the quote at `i` into
+// `literal` ('' is a quote, 'text' is literal text); returns where the
+// format goes on.
+qsizetype ReadQtQuoted(const QString& qtFormat, qsizetype i, QString& literal) {
+    const qsizetype n = qtFormat.size();
+    const auto quoteAt = [&](qsizetype k) { return k < n && qtFormat[k] == QLatin1Char('\''); };
+    if (quoteAt(i + 1)) {
+        literal += QLatin1Char('\'');
+        return i + 2;
+    }
+    ++i;
+    while (i < n) {
+        if (!quoteAt(i)) {
+            literal += qtFormat[i++];
+            continue;
+        }
+        if (!quoteAt(i + 1))
+            return i + 1;
+        literal += QLatin1Char('\'');
+        i += 2;
+    }
+    return i;
+}
+
+// The pattern for a run of `run` Qt specifier letters `c`; empty for a
+// character that is no date or time field.
+QString PatternOfQtField(char16_t c, qsizetype run) {
+    switch (c) {
+    case 'd':
+        return QString(std::min<qsizetype>(run, 4), QLatin1Char('d'));
+    case 'M':
+    case 'L':
+        return QString(std::min<qsizetype>(run, 4), QLatin1Char('m'));
+    case 'y':
+        return run <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
+    case 'h':
+    case 'H':
+        return run == 1 ? QStringLiteral("h") : QStringLiteral("hh");
+    case 'm':
+        return run == 1 ? QStringLiteral("n") : QStringLiteral("nn");
+    case 's':
+        return run == 1 ? QStringLiteral("s") : QStringLiteral("ss");
+    case 'z':
+        return run == 1 ? QStringLiteral("z") : QStringLiteral("zzz");
+    case 'a':
+    case 'A':
+        return QStringLiteral("ampm");
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 QString PatternFromQtFormat(const QString& qtFormat, QChar dateSeparator, QChar timeSeparator) {
@@ -67,72 +120,26 @@ QString PatternFromQtFormat(const QString& qtFormat, QChar dateSeparator, QChar 
     while (i < n) {
         const QChar c = qtFormat[i];
         if (c == QLatin1Char('\'')) {
-            // Qt: '' is a quote, 'text' is literal text.
-            if (i + 1 < n && qtFormat[i + 1] == QLatin1Char('\'')) {
-                literal += QLatin1Char('\'');
-                i += 2;
-                continue;
-            }
-            ++i;
-            while (i < n) {
-                if (qtFormat[i] == QLatin1Char('\'')) {
-                    if (i + 1 < n && qtFormat[i + 1] == QLatin1Char('\'')) {
-                        literal += QLatin1Char('\'');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                literal += qtFormat[i++];
-            }
+            i = ReadQtQuoted(qtFormat, i, literal);
             continue;
         }
         qsizetype run = 1;
         while (i + run < n && qtFormat[i + run] == c)
             ++run;
-        const char16_t u = c.unicode();
-        switch (u) {
-        case 'd':
-            put(QString(std::min<qsizetype>(run, 4), QLatin1Char('d')));
-            break;
-        case 'M':
-        case 'L':
-            put(QString(std::min<qsizetype>(run, 4), QLatin1Char('m')));
-            break;
-        case 'y':
-            put(run <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy"));
-            break;
-        case 'h':
-        case 'H':
-            put(run == 1 ? QStringLiteral("h") : QStringLiteral("hh"));
-            break;
-        case 'm':
-            put(run == 1 ? QStringLiteral("n") : QStringLiteral("nn"));
-            break;
-        case 's':
-            put(run == 1 ? QStringLiteral("s") : QStringLiteral("ss"));
-            break;
-        case 'z':
-            put(run == 1 ? QStringLiteral("z") : QStringLiteral("zzz"));
-            break;
-        case 'a':
-        case 'A':
-            put(QStringLiteral("ampm"));
+        if (const QString field = PatternOfQtField(c.unicode(), run); !field.isEmpty()) {
+            put(field);
             // "AP", "ap", "Ap": the p belongs to the marker.
-            if (i + run < n &&
+            if ((c == QLatin1Char('a') || c == QLatin1Char('A')) && i + run < n &&
                 (qtFormat[i + run] == QLatin1Char('p') || qtFormat[i + run] == QLatin1Char('P')))
                 ++run;
-            break;
-        case 't':
+        } else if (c == QLatin1Char('t')) {
             // The time zone has no place in the desktop's formats; drop it and
             // the space that led to it.
             while (!literal.isEmpty() && literal.back().isSpace())
                 literal.chop(1);
             while (!out.isEmpty() && out.back().isSpace())
                 out.chop(1);
-            break;
-        default:
+        } else {
             for (qsizetype k = 0; k < run; ++k) {
                 if (c == dateSeparator && !dateSeparator.isNull()) {
                     put(QStringLiteral("/"));
@@ -146,7 +153,6 @@ QString PatternFromQtFormat(const QString& qtFormat, QChar dateSeparator, QChar 
                     out += c;
                 }
             }
-            break;
         }
         i += run;
     }
@@ -220,8 +226,25 @@ public:
     QString Result() const { return out_; }
 
 private:
+    // Each returns where the next token of `f` starts.
+    qsizetype AppendToken(const QString& f, char16_t token, qsizetype start);
+    qsizetype AppendAmPm(const QString& f, qsizetype start);
+    qsizetype AppendQuoted(const QString& f, qsizetype start);
+    void AppendDay(int count);
+    void AppendHour(int count, bool twelveHour);
+    void AppendDateAndTime();
+
     void Number(int value, int digits) {
         out_ += QString::number(value).rightJustified(digits, QLatin1Char('0'));
+    }
+    // One or two letters: the number in as many digits at least; three: the
+    // short name; more: the long name.
+    void NumberOrName(int count, int number, int nameIndex, const QStringList& shortNames,
+                      const QStringList& longNames) {
+        if (count <= 2)
+            Number(number, count);
+        else
+            out_ += Name(count == 3 ? shortNames : longNames, nameIndex);
     }
     static QString Name(const QStringList& names, int index) {
         return index >= 0 && index < names.size() ? names[index] : QString();
@@ -259,145 +282,148 @@ bool TFormatter::TwelveHourMarkerAhead(const QString& f, qsizetype i) {
 }
 
 void TFormatter::Append(const QString& f) {
+    // A format named inside the pattern ("ddddd", "t", "c") is expanded, one
+    // named inside that is not: no settings can make the expansion loop.
     if (level_ >= 2)
         return;
     ++level_;
     char16_t lastToken = ' ';
-    const qsizetype n = f.size();
     qsizetype i = 0;
-    while (i < n) {
-        const QChar starter = f[i];
-        const qsizetype start = i++;
-        char16_t token = starter.unicode();
+    while (i < f.size()) {
+        char16_t token = f[i].unicode();
         if (token >= 'a' && token <= 'z')
             token = static_cast<char16_t>(token - 'a' + 'A');
         if (token >= 'A' && token <= 'Z') {
+            // "m" right after an hour is the minutes.
             if (token == 'M' && lastToken == 'H')
                 token = 'N';
             lastToken = token;
         }
-        const auto count = [&] {
-            int c = 1;
-            while (i < n && f[i] == starter) {
-                ++i;
-                ++c;
-            }
-            return c;
-        };
-        switch (token) {
-        case 'Y':
-            if (count() <= 2)
-                Number(year_ % 100, 2);
-            else
-                Number(year_, 4);
-            break;
-        case 'M':
-            switch (count()) {
-            case 1:
-                Number(month_, 1);
-                break;
-            case 2:
-                Number(month_, 2);
-                break;
-            case 3:
-                out_ += Name(settings_.ShortMonthNames, month_ - 1);
-                break;
-            default:
-                out_ += Name(settings_.LongMonthNames, month_ - 1);
-                break;
-            }
-            break;
-        case 'D':
-            switch (count()) {
-            case 1:
-                Number(day_, 1);
-                break;
-            case 2:
-                Number(day_, 2);
-                break;
-            case 3:
-                out_ += Name(settings_.ShortDayNames, dayOfWeek_ - 1);
-                break;
-            case 4:
-                out_ += Name(settings_.LongDayNames, dayOfWeek_ - 1);
-                break;
-            case 5:
-                Append(settings_.ShortDateFormat);
-                break;
-            default:
-                Append(settings_.LongDateFormat);
-                break;
-            }
-            break;
-        case 'H': {
-            const int c = count();
-            int hour = hour_;
-            if (TwelveHourMarkerAhead(f, i)) {
-                if (hour == 0)
-                    hour = 12;
-                else if (hour > 12)
-                    hour -= 12;
-            }
-            Number(hour, c == 1 ? 1 : 2);
-            break;
-        }
-        case 'N':
-            Number(min_, count() == 1 ? 1 : 2);
-            break;
-        case 'S':
-            Number(sec_, count() == 1 ? 1 : 2);
-            break;
-        case 'Z': {
-            const int c = count();
-            Number(msec_, c >= 3 ? 3 : c);
-            break;
-        }
-        case 'T':
-            Append(count() == 1 ? settings_.ShortTimeFormat : settings_.LongTimeFormat);
-            break;
-        case 'C':
-            count();
-            Append(settings_.ShortDateFormat);
-            if (hour_ != 0 || min_ != 0 || sec_ != 0) {
-                out_ += QLatin1Char(' ');
-                Append(settings_.LongTimeFormat);
-            }
-            break;
-        case 'A':
-            if (At(f, start, QLatin1StringView("am/pm"))) {
-                out_ += f.mid(start + (hour_ >= 12 ? 3 : 0), 2);
-                i = start + 5;
-            } else if (At(f, start, QLatin1StringView("a/p"))) {
-                out_ += f[start + (hour_ >= 12 ? 2 : 0)];
-                i = start + 3;
-            } else if (At(f, start, QLatin1StringView("ampm"))) {
-                out_ += hour_ < 12 ? settings_.TimeAMString : settings_.TimePMString;
-                i = start + 4;
-            } else {
-                out_ += starter;
-            }
-            break;
-        case '/':
-            if (!settings_.DateSeparator.isNull())
-                out_ += settings_.DateSeparator;
-            break;
-        case ':':
-            if (!settings_.TimeSeparator.isNull())
-                out_ += settings_.TimeSeparator;
-            break;
-        case '\'':
-        case '"':
-            while (i < n && f[i] != starter)
-                out_ += f[i++];
-            if (i < n)
-                ++i; // the closing quote
-            break;
-        default:
-            out_ += starter;
-            break;
-        }
+        const qsizetype next = AppendToken(f, token, i);
+        Q_ASSERT_X(next > i, "TFormatter::Append", "every token moves past its first character");
+        i = next;
     }
     --level_;
+}
+
+qsizetype TFormatter::AppendToken(const QString& f, char16_t token, qsizetype start) {
+    const QChar starter = f[start];
+    qsizetype i = start + 1;
+    // The letters of a run of the same one, consumed.
+    const auto count = [&] {
+        int c = 1;
+        while (i < f.size() && f[i] == starter) {
+            ++i;
+            ++c;
+        }
+        return c;
+    };
+    switch (token) {
+    case 'Y':
+        if (count() <= 2)
+            Number(year_ % 100, 2);
+        else
+            Number(year_, 4);
+        break;
+    case 'M':
+        NumberOrName(count(), month_, month_ - 1, settings_.ShortMonthNames,
+                     settings_.LongMonthNames);
+        break;
+    case 'D':
+        AppendDay(count());
+        break;
+    case 'H': {
+        const int c = count();
+        AppendHour(c, TwelveHourMarkerAhead(f, i));
+        break;
+    }
+    case 'N':
+        Number(min_, count() == 1 ? 1 : 2);
+        break;
+    case 'S':
+        Number(sec_, count() == 1 ? 1 : 2);
+        break;
+    case 'Z':
+        Number(msec_, std::min(count(), 3));
+        break;
+    case 'T':
+        Append(count() == 1 ? settings_.ShortTimeFormat : settings_.LongTimeFormat);
+        break;
+    case 'C':
+        count();
+        AppendDateAndTime();
+        break;
+    case 'A':
+        return AppendAmPm(f, start);
+    case '/':
+        if (!settings_.DateSeparator.isNull())
+            out_ += settings_.DateSeparator;
+        break;
+    case ':':
+        if (!settings_.TimeSeparator.isNull())
+            out_ += settings_.TimeSeparator;
+        break;
+    case '\'':
+    case '"':
+        return AppendQuoted(f, start);
+    default:
+        out_ += starter;
+        break;
+    }
+    return i;
+}
+
+void TFormatter::AppendDay(int count) {
+    if (count <= 4)
+        NumberOrName(count, day_, dayOfWeek_ - 1, settings_.ShortDayNames, settings_.LongDayNames);
+    else
+        Append(count == 5 ? settings_.ShortDateFormat : settings_.LongDateFormat);
+}
+
+void TFormatter::AppendHour(int count, bool twelveHour) {
+    int hour = hour_;
+    if (twelveHour) {
+        if (hour == 0)
+            hour = 12;
+        else if (hour > 12)
+            hour -= 12;
+    }
+    Number(hour, count == 1 ? 1 : 2);
+}
+
+void TFormatter::AppendDateAndTime() {
+    Append(settings_.ShortDateFormat);
+    if (hour_ != 0 || min_ != 0 || sec_ != 0) {
+        out_ += QLatin1Char(' ');
+        Append(settings_.LongTimeFormat);
+    }
+}
+
+qsizetype TFormatter::AppendAmPm(const QString& f, qsizetype start) {
+    if (At(f, start, QLatin1StringView("am/pm"))) {
+        out_ += f.mid(start + (hour_ >= 12 ? 3 : 0), 2);
+        return start + 5;
+    }
+    if (At(f, start, QLatin1StringView("a/p"))) {
+        out_ += f[start + (hour_ >= 12 ? 2 : 0)];
+        return start + 3;
+    }
+    if (At(f, start, QLatin1StringView("ampm"))) {
+        out_ += hour_ < 12 ? settings_.TimeAMString : settings_.TimePMString;
+        return start + 4;
+    }
+    out_ += f[start];
+    return start + 1;
+}
+
+qsizetype TFormatter::AppendQuoted(const QString& f, qsizetype start) {
+    const QChar quote = f[start];
+    qsizetype i = start + 1;
+    while (i < f.size() && f[i] != quote)
+        out_ += f[i++];
+    if (i < f.size())
+        ++i; // the closing quote
+    return i;
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -49,6 +50,11 @@ public:
     TFd(const TFd&) = delete;
     TFd& operator=(const TFd&) = delete;
     int Get() const { return fd_; }
+    void Reset(int fd) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
     // Closes now and reports the error of close itself (late write errors on
     // some file systems arrive only there).
     int Close() {
@@ -124,129 +130,184 @@ TCopyResult FailWrite(int error, const QString& shownDest, const QString& shownD
     return Fail(WriteReason(error, shownDest, shownDir), WriteFailure(error));
 }
 
+// One copy, step by step. Each step returns the failure that ends the copy,
+// or nothing when the copy goes on; once the temporary file exists, every
+// failure removes it.
+class TFileCopy {
+public:
+    TFileCopy(const QString& source, const QString& dest, bool failIfExists,
+              const TCopyProgress& progress)
+        : source_(source), dest_(dest), failIfExists_(failIfExists), progress_(progress) {}
+
+    TCopyResult Run();
+
+private:
+    std::optional<TCopyResult> OpenSource();
+    std::optional<TCopyResult> CheckDestination();
+    std::optional<TCopyResult> WriteTemporary();
+    std::optional<TCopyResult> CopyContents();
+    std::optional<TCopyResult> MoveIntoPlace();
+    void SyncFolder();
+
+    TCopyResult FailAndClean(QString reason, TCopyFailure failure = cfOther) {
+        Q_ASSERT_X(!tempName_.isEmpty(), "TFileCopy::FailAndClean",
+                   "only a step after the temporary file exists cleans up");
+        ::unlink(tempName_.constData());
+        return Fail(std::move(reason), failure);
+    }
+    TCopyResult FailWriting(int error) {
+        return FailAndClean(WriteReason(error, shownDest_, shownDir_), WriteFailure(error));
+    }
+
+    const QString& source_;
+    const QString& dest_;
+    const bool failIfExists_;
+    const TCopyProgress& progress_;
+    QString shownSource_, shownDest_, shownDir_;
+    QString destDir_;
+    QByteArray sourceName_, destName_, tempName_;
+    TFd in_, out_;
+    struct stat sourceStat_ {};
+};
+
+TCopyResult TFileCopy::Run() {
+    const QString sourcePath = ResolvePath(source_);
+    if (sourcePath.isEmpty())
+        return Fail(QStringLiteral("Caminho de origem inválido: %1").arg(source_));
+    const QString destPath = ResolvePath(dest_);
+    if (destPath.isEmpty())
+        return Fail(QStringLiteral("Caminho de destino inválido: %1").arg(dest_));
+    shownSource_ = Shown(source_, sourcePath);
+    shownDest_ = Shown(dest_, destPath);
+    destName_ = QFile::encodeName(destPath);
+    destDir_ = QFileInfo(destPath).path();
+    shownDir_ = IsDrivePath(dest_) ? Shown(dest_.left(2), DriveRoot(dest_[0])) : destDir_;
+
+    sourceName_ = QFile::encodeName(sourcePath);
+    for (const auto step : {&TFileCopy::OpenSource, &TFileCopy::CheckDestination,
+                            &TFileCopy::WriteTemporary, &TFileCopy::MoveIntoPlace})
+        if (std::optional<TCopyResult> failure = (this->*step)())
+            return std::move(*failure);
+    SyncFolder();
+    return TCopyResult{true, {}};
+}
+
+std::optional<TCopyResult> TFileCopy::OpenSource() {
+    in_.Reset(::open(sourceName_.constData(), O_RDONLY | O_CLOEXEC));
+    if (in_.Get() < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return Fail(QStringLiteral("Arquivo de origem não encontrado: %1").arg(shownSource_),
+                        cfSourceMissing);
+        if (error == EACCES || error == EPERM)
+            return Fail(QStringLiteral("Sem permissão para ler %1").arg(shownSource_));
+        return Fail(
+            QStringLiteral("Não foi possível abrir %1: %2").arg(shownSource_, ErrnoText(error)));
+    }
+    if (::fstat(in_.Get(), &sourceStat_) != 0 || !S_ISREG(sourceStat_.st_mode))
+        return Fail(QStringLiteral("A origem não é um arquivo: %1").arg(shownSource_));
+    return std::nullopt;
+}
+
+std::optional<TCopyResult> TFileCopy::CheckDestination() {
+    // A drive whose folder is missing is a drive without a medium.
+    struct stat dirStat {};
+    if (::stat(QFile::encodeName(destDir_).constData(), &dirStat) != 0 ||
+        !S_ISDIR(dirStat.st_mode)) {
+        if (IsDrivePath(dest_) && !QFileInfo(DriveRoot(dest_[0])).isDir())
+            return Fail(QStringLiteral("Não há disco na unidade %1").arg(shownDir_), cfNoMedium);
+        return Fail(QStringLiteral("Pasta de destino não encontrada: %1").arg(destDir_));
+    }
+    struct stat destStat {};
+    const bool destExists = ::stat(destName_.constData(), &destStat) == 0;
+    if (destExists && S_ISDIR(destStat.st_mode))
+        return Fail(QStringLiteral("O destino é uma pasta: %1").arg(shownDest_));
+    if (destExists && failIfExists_)
+        return Fail(QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest_));
+    // A write-protected file is not replaced, as on the desktop (the rename
+    // would otherwise go through, since only the folder's rights count).
+    if (destExists && (destStat.st_mode & 0222) == 0)
+        return Fail(QStringLiteral("O arquivo de destino é somente leitura: %1").arg(shownDest_),
+                    cfWriteProtected);
+    return std::nullopt;
+}
+
+std::optional<TCopyResult> TFileCopy::WriteTemporary() {
+    out_.Reset(CreateBeside(destName_, tempName_));
+    if (out_.Get() < 0)
+        return FailWrite(errno, shownDest_, shownDir_);
+    if (std::optional<TCopyResult> failure = CopyContents())
+        return failure;
+    // Attributes as the desktop's copy kept them: permissions and the time of
+    // the last change. Failing to set them does not fail the copy (FAT media
+    // keep no permission bits).
+    ::fchmod(out_.Get(), sourceStat_.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
+    const timespec times[2] = {sourceStat_.st_atim, sourceStat_.st_mtim};
+    ::futimens(out_.Get(), times);
+    if (::fsync(out_.Get()) != 0 && errno != EINVAL && errno != EROFS)
+        return FailWriting(errno);
+    if (const int error = out_.Close(); error != 0)
+        return FailWriting(error);
+    return std::nullopt;
+}
+
+std::optional<TCopyResult> TFileCopy::CopyContents() {
+    char buffer[64 * 1024];
+    qint64 copied = 0;
+    for (;;) {
+        const ssize_t n = ::read(in_.Get(), buffer, sizeof buffer);
+        if (n == 0)
+            return std::nullopt;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return FailAndClean(
+                QStringLiteral("Erro ao ler %1: %2").arg(shownSource_, ErrnoText(errno)));
+        }
+        int error = 0;
+        if (!WriteAll(out_.Get(), buffer, static_cast<size_t>(n), error))
+            return FailWriting(error);
+        copied += n;
+        if (progress_)
+            progress_(copied, sourceStat_.st_size);
+    }
+}
+
+// With failIfExists the rename must not replace a file that appeared
+// meanwhile; file systems without that flag get the plain check.
+std::optional<TCopyResult> TFileCopy::MoveIntoPlace() {
+    if (!failIfExists_) {
+        if (::rename(tempName_.constData(), destName_.constData()) != 0)
+            return FailWriting(errno);
+        return std::nullopt;
+    }
+    if (::renameat2(AT_FDCWD, tempName_.constData(), AT_FDCWD, destName_.constData(),
+                    RENAME_NOREPLACE) == 0)
+        return std::nullopt;
+    const int error = errno;
+    if (error == EEXIST)
+        return FailAndClean(QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest_));
+    if (error != EINVAL && error != ENOSYS)
+        return FailWriting(error);
+    if (::access(destName_.constData(), F_OK) == 0)
+        return FailAndClean(QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest_));
+    if (::rename(tempName_.constData(), destName_.constData()) != 0)
+        return FailWriting(errno);
+    return std::nullopt;
+}
+
+// The new name itself must survive a crash or a pulled medium.
+void TFileCopy::SyncFolder() {
+    TFd dir(::open(QFile::encodeName(destDir_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        ::fsync(dir.Get());
+}
+
 } // namespace
 
 TCopyResult CopyFileChecked(const QString& source, const QString& dest, bool failIfExists,
                             const TCopyProgress& progress) {
-    const QString sourcePath = ResolvePath(source);
-    if (sourcePath.isEmpty())
-        return Fail(QStringLiteral("Caminho de origem inválido: %1").arg(source));
-    const QString destPath = ResolvePath(dest);
-    if (destPath.isEmpty())
-        return Fail(QStringLiteral("Caminho de destino inválido: %1").arg(dest));
-    const QString shownSource = Shown(source, sourcePath);
-    const QString shownDest = Shown(dest, destPath);
-
-    // The source.
-    const QByteArray sourceName = QFile::encodeName(sourcePath);
-    TFd in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC));
-    if (in.Get() < 0) {
-        const int error = errno;
-        if (error == ENOENT || error == ENOTDIR)
-            return Fail(QStringLiteral("Arquivo de origem não encontrado: %1").arg(shownSource),
-                        cfSourceMissing);
-        if (error == EACCES || error == EPERM)
-            return Fail(QStringLiteral("Sem permissão para ler %1").arg(shownSource));
-        return Fail(
-            QStringLiteral("Não foi possível abrir %1: %2").arg(shownSource, ErrnoText(error)));
-    }
-    struct stat sourceStat {};
-    if (::fstat(in.Get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode))
-        return Fail(QStringLiteral("A origem não é um arquivo: %1").arg(shownSource));
-
-    // The destination folder. A drive whose folder is missing is a drive
-    // without a medium.
-    const QByteArray destName = QFile::encodeName(destPath);
-    const QString destDir = QFileInfo(destPath).path();
-    const QString shownDir = IsDrivePath(dest) ? Shown(dest.left(2), DriveRoot(dest[0])) : destDir;
-    struct stat dirStat {};
-    if (::stat(QFile::encodeName(destDir).constData(), &dirStat) != 0 ||
-        !S_ISDIR(dirStat.st_mode)) {
-        if (IsDrivePath(dest) && !QFileInfo(DriveRoot(dest[0])).isDir())
-            return Fail(QStringLiteral("Não há disco na unidade %1").arg(shownDir), cfNoMedium);
-        return Fail(QStringLiteral("Pasta de destino não encontrada: %1").arg(destDir));
-    }
-    struct stat destStat {};
-    const bool destExists = ::stat(destName.constData(), &destStat) == 0;
-    if (destExists && S_ISDIR(destStat.st_mode))
-        return Fail(QStringLiteral("O destino é uma pasta: %1").arg(shownDest));
-    if (destExists && failIfExists)
-        return Fail(QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
-    // A write-protected file is not replaced, as on the desktop (the rename
-    // would otherwise go through, since only the folder's rights count).
-    if (destExists && (destStat.st_mode & 0222) == 0)
-        return Fail(QStringLiteral("O arquivo de destino é somente leitura: %1").arg(shownDest),
-                    cfWriteProtected);
-
-    // The copy, into a temporary file that is removed on every failure path.
-    QByteArray tempName;
-    TFd out(CreateBeside(destName, tempName));
-    if (out.Get() < 0)
-        return FailWrite(errno, shownDest, shownDir);
-    const auto failAndClean = [&](QString reason, TCopyFailure failure = cfOther) {
-        ::unlink(tempName.constData());
-        return Fail(std::move(reason), failure);
-    };
-    const auto failWriting = [&](int error) {
-        return failAndClean(WriteReason(error, shownDest, shownDir), WriteFailure(error));
-    };
-
-    char buffer[64 * 1024];
-    qint64 copied = 0;
-    for (;;) {
-        const ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return failAndClean(
-                QStringLiteral("Erro ao ler %1: %2").arg(shownSource, ErrnoText(errno)));
-        }
-        int error = 0;
-        if (!WriteAll(out.Get(), buffer, static_cast<size_t>(n), error))
-            return failWriting(error);
-        copied += n;
-        if (progress)
-            progress(copied, sourceStat.st_size);
-    }
-    // Attributes as the desktop's copy kept them: permissions and the time of
-    // the last change. Failing to set them does not fail the copy (FAT media
-    // keep no permission bits).
-    ::fchmod(out.Get(), sourceStat.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
-    const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
-    ::futimens(out.Get(), times);
-    if (::fsync(out.Get()) != 0 && errno != EINVAL && errno != EROFS)
-        return failWriting(errno);
-    if (const int error = out.Close(); error != 0)
-        return failWriting(error);
-
-    // Into place. With failIfExists the rename must not replace a file that
-    // appeared meanwhile; file systems without that flag get the plain check.
-    if (failIfExists) {
-        if (::renameat2(AT_FDCWD, tempName.constData(), AT_FDCWD, destName.constData(),
-                        RENAME_NOREPLACE) != 0) {
-            const int error = errno;
-            if (error == EEXIST)
-                return failAndClean(
-                    QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
-            if (error != EINVAL && error != ENOSYS)
-                return failWriting(error);
-            if (::access(destName.constData(), F_OK) == 0)
-                return failAndClean(
-                    QStringLiteral("O arquivo de destino já existe: %1").arg(shownDest));
-            if (::rename(tempName.constData(), destName.constData()) != 0)
-                return failWriting(errno);
-        }
-    } else if (::rename(tempName.constData(), destName.constData()) != 0) {
-        return failWriting(errno);
-    }
-
-    // The new name itself must survive a crash or a pulled medium.
-    TFd dir(::open(QFile::encodeName(destDir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0)
-        ::fsync(dir.Get());
-    return TCopyResult{true, {}};
+    return TFileCopy(source, dest, failIfExists, progress).Run();
 }
 
 bool CopyFile(const QString& source, const QString& dest, bool failIfExists) {

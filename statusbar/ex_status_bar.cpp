@@ -2,9 +2,11 @@
 // context for auto-fit widths, hints and clicks by panel, the activation
 // watch of key-lock panels and the keyboard monitor library registrations.
 #include "statusbar/ex_status_bar.h"
+#include "statusbar/ex_status_bar_p.h"
 
 #include "platform/dispatch.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_state_saver.h"
 #include "platform/keys.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/kb_monitor.h"
@@ -32,7 +34,8 @@ public:
             const auto state =
                 static_cast<QApplicationStateChangeEvent*>(event)->applicationState();
             Dispatch([this, state] {
-                bar_->ApplicationActivationChanged(state == Qt::ApplicationActive);
+                TExStatusBarPrivate::Of(*bar_).ApplicationActivationChanged(state ==
+                                                                            Qt::ApplicationActive);
             });
         }
         return false; // never consumed
@@ -49,8 +52,13 @@ void NotifyBar(void* context, unsigned msg, uintptr_t wParam, intptr_t lParam) {
 
 } // namespace
 
+TExStatusBarPrivate::TExStatusBarPrivate(TExStatusBar& bar)
+    : bar_(bar), monitorWindow_{&NotifyBar, &bar} {}
+
+TExStatusBarPrivate::~TExStatusBarPrivate() = default;
+
 TExStatusBar::TExStatusBar(QWidget* parent)
-    : TStatusBar(parent), measure_(1, 1), monitorWindow_{&NotifyBar, this} {
+    : TStatusBar(parent), d_(std::make_unique<TExStatusBarPrivate>(*this)), measure_(1, 1) {
     static const bool audit = (qAddPostRoutine(&ExStatusBarFinalize), true);
     (void)audit;
     panels_ = std::make_unique<TExStatusPanels>(this, &TStatusBar::Panels());
@@ -60,11 +68,7 @@ TExStatusBar::TExStatusBar(QWidget* parent)
 TExStatusBar::~TExStatusBar() {
     BeginDestroy();
     panels_.reset();
-    if (!activationWatch_.empty()) {
-        ExStatusBarReport(QStringLiteral("Unbalanced MainWinHook registrations"));
-        activationWatch_.clear();
-        mainWinHook_.reset();
-    }
+    d_->DropActivationWatch();
     DestroyWnd();
 }
 
@@ -80,12 +84,7 @@ void TExStatusBar::DrawPanel(TCanvas& canvas, TStatusPanel* native, const TRect&
     }
     if (!panel)
         ExStatusBarAssertFailed(QStringLiteral("Panel links corrupted"));
-    const TFont previous = canvas.Font();
-    struct Restore {
-        TCanvas& canvas;
-        const TFont& font;
-        ~Restore() { canvas.SetFont(font); }
-    } restore{canvas, previous};
+    const TCanvasStateSaver saver(canvas);
     canvas.SetFont(fontCopy_);
     if (OnDrawPanel)
         OnDrawPanel(this, panel, rect);
@@ -168,13 +167,13 @@ void TExStatusBar::CreateWnd() {
         return;
     RebuildFontCopy();
     RefitAll();
-    if (libraryUsers_ > 0)
-        RegisterMonitorWindow();
+    if (d_->LibraryUsers() > 0)
+        d_->RegisterMonitorWindow();
 }
 
 void TExStatusBar::DestroyWnd() {
-    if (useMonitorDLL_ && libraryUsers_ > 0)
-        DeregisterMonitorWindow();
+    if (useMonitorDLL_ && d_->LibraryUsers() > 0)
+        d_->DeregisterMonitorWindow();
 }
 
 // --- hints and clicks -----------------------------------------------------------------
@@ -236,10 +235,10 @@ void TExStatusBar::WndProc(TMessage& message) {
         panels_->EndUpdate();
         return;
     }
-    if (libraryMessage_ != 0 && message.Msg == libraryMessage_) {
-        const TExStatusPanelType type = message.WParam == 144   ? sptNumLock
-                                        : message.WParam == 145 ? sptScrollLock
-                                                                : sptCapsLock;
+    if (d_->LibraryMessage() != 0 && message.Msg == d_->LibraryMessage()) {
+        const TExStatusPanelType type = message.WParam == VK_NUMLOCK  ? sptNumLock
+                                        : message.WParam == VK_SCROLL ? sptScrollLock
+                                                                      : sptCapsLock;
         for (int i = 0; i < panels_->Count(); ++i) {
             TExStatusPanel* panel = (*panels_)[i];
             if (panel->PanelType() != type)
@@ -252,13 +251,16 @@ void TExStatusBar::WndProc(TMessage& message) {
 
 // --- the activation watch -----------------------------------------------------------
 
-void TExStatusBar::AddToActivationWatch(TExStatusPanel* panel) {
+void TExStatusBarPrivate::AddToActivationWatch(TExStatusPanel* panel) {
+    Q_ASSERT_X(std::find(activationWatch_.begin(), activationWatch_.end(), panel) ==
+                   activationWatch_.end(),
+               "TExStatusBarPrivate::AddToActivationWatch", "a panel stands in the watch once");
     activationWatch_.push_back(panel);
     if (activationWatch_.size() == 1)
-        mainWinHook_ = std::make_unique<TMainWinHook>(this);
+        mainWinHook_ = std::make_unique<TMainWinHook>(&bar_);
 }
 
-void TExStatusBar::RemoveFromActivationWatch(TExStatusPanel* panel) {
+void TExStatusBarPrivate::RemoveFromActivationWatch(TExStatusPanel* panel) {
     auto it = std::find(activationWatch_.begin(), activationWatch_.end(), panel);
     if (it == activationWatch_.end())
         ExStatusBarAssertFailed(QStringLiteral("Unbalanced MainWinHook registrations"));
@@ -267,26 +269,34 @@ void TExStatusBar::RemoveFromActivationWatch(TExStatusPanel* panel) {
         mainWinHook_.reset();
 }
 
-void TExStatusBar::ApplicationActivationChanged(bool active) {
-    if (useMonitorDLL_)
+void TExStatusBarPrivate::DropActivationWatch() {
+    if (activationWatch_.empty())
+        return;
+    ExStatusBarReport(QStringLiteral("Unbalanced MainWinHook registrations"));
+    activationWatch_.clear();
+    mainWinHook_.reset();
+}
+
+void TExStatusBarPrivate::ApplicationActivationChanged(bool active) {
+    if (bar_.UseMonitorDLL())
         return;
     // Lock keys changed in another program are caught by the first key
     // event after coming back.
     if (!active)
         keyboardwatch::SetRefreshAll(true);
-    PostMessage(this, CM_EXSB_REFRESHKEYS, 0, 0);
+    PostMessage(&bar_, CM_EXSB_REFRESHKEYS, 0, 0);
 }
 
 // --- the monitor library --------------------------------------------------------------
 
-void TExStatusBar::RegisterMonitorWindow() {
+void TExStatusBarPrivate::RegisterMonitorWindow() {
     if (!exkb::MonitorLoaded())
         return;
     libraryMessage_ = exkb::RegisterWindow(&monitorWindow_);
     monitorRegistered_ = true;
 }
 
-void TExStatusBar::DeregisterMonitorWindow() {
+void TExStatusBarPrivate::DeregisterMonitorWindow() {
     if (!monitorRegistered_)
         return;
     monitorRegistered_ = false;
@@ -294,16 +304,16 @@ void TExStatusBar::DeregisterMonitorWindow() {
         exkb::DeregisterWindow(&monitorWindow_);
 }
 
-void TExStatusBar::AddLibraryUser() {
+void TExStatusBarPrivate::AddLibraryUser() {
     if (++libraryUsers_ != 1)
         return;
     if (!exkb::MonitorLoaded())
         exkb::LoadMonitor();
-    if (HandleAllocated() && exkb::MonitorLoaded())
+    if (bar_.HandleAllocated() && exkb::MonitorLoaded())
         RegisterMonitorWindow();
 }
 
-void TExStatusBar::RemoveLibraryUser() {
+void TExStatusBarPrivate::RemoveLibraryUser() {
     if (libraryUsers_ <= 0)
         return;
     if (--libraryUsers_ > 0)
@@ -325,16 +335,16 @@ void TExStatusBar::SetUseMonitorDLL(bool use) {
         TExStatusPanel* panel = (*panels_)[i];
         if (use && panel->keyTracking_ == TExStatusPanel::ktHook) {
             keyboardwatch::Remove(panel);
-            RemoveFromActivationWatch(panel);
-            AddLibraryUser();
+            d_->RemoveFromActivationWatch(panel);
+            d_->AddLibraryUser();
             panel->keyTracking_ = TExStatusPanel::ktLibrary;
             panel->keyState_ = KeyToggled(LockKeyOf(panel->PanelType()));
             switched = true;
         } else if (!use && panel->keyTracking_ == TExStatusPanel::ktLibrary) {
-            RemoveLibraryUser();
+            d_->RemoveLibraryUser();
             panel->keyTracking_ = TExStatusPanel::ktHook;
             keyboardwatch::Add(panel);
-            AddToActivationWatch(panel);
+            d_->AddToActivationWatch(panel);
         }
     }
     if (use && switched && !exkb::MonitorLoaded()) {
@@ -344,19 +354,20 @@ void TExStatusBar::SetUseMonitorDLL(bool use) {
     }
 }
 
-// --- test hooks ---------------------------------------------------------------------
+// --- paint and refit counters
+// ---------------------------------------------------------------------
 
-int TExStatusBar::PaintCount(int index) const {
+int TExStatusBarPrivate::PaintCount(int index) const {
     auto it = paints_.find(index);
     return it == paints_.end() ? 0 : it->second;
 }
 
-int TExStatusBar::RefitCount(int index) const {
+int TExStatusBarPrivate::RefitCount(int index) const {
     auto it = refits_.find(index);
     return it == refits_.end() ? 0 : it->second;
 }
 
-void TExStatusBar::ResetCounters() {
+void TExStatusBarPrivate::ResetCounters() {
     paints_.clear();
     refits_.clear();
 }

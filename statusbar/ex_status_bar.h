@@ -5,16 +5,13 @@
 
 #include "statusbar/ex_status_panel.h"
 #include "statusbar/ex_status_panels.h"
-#include "statusbar/kbmon/ex_kb_mon.h"
 #include "statusbar/status_bar.h"
 
-#include <map>
 #include <memory>
-#include <vector>
 
 #include "platform/messages.h"
 
-class QObject;
+class TExStatusBarPrivate;
 
 // The message the activation watch posts to a bar to repaint its key-lock
 // panels.
@@ -41,31 +38,8 @@ public:
     // The measuring context's font (the bar's font as last copied).
     const TFont& MeasuringFont() const { return fontCopy_; }
 
-    // Key-lock panels of this bar in the activation watch.
-    void AddToActivationWatch(TExStatusPanel* panel);
-    void RemoveFromActivationWatch(TExStatusPanel* panel);
-    const std::vector<TExStatusPanel*>& ActivationWatch() const { return activationWatch_; }
-    bool HookedIntoMainWindow() const { return mainWinHook_ != nullptr; }
-    // The application became active or inactive (from the activation hook).
-    void ApplicationActivationChanged(bool active);
-
-    // Users of the keyboard monitor library among this bar's panels.
-    void AddLibraryUser();
-    void RemoveLibraryUser();
-    int LibraryUsers() const { return libraryUsers_; }
-    unsigned LibraryMessage() const { return libraryMessage_; }
-    ExKbWindow* MonitorWindow() { return &monitorWindow_; }
-
     // A message posted to the bar's window.
     void WndProc(TMessage& message) override;
-
-    // Test hooks: panel paints (by index) and refits (by index) since the
-    // last reset.
-    int PaintCount(int index) const;
-    int RefitCount(int index) const;
-    void ResetCounters();
-    void CountPaint(int index) { ++paints_[index]; }
-    void CountRefit(int index) { ++refits_[index]; }
 
 protected:
     void DrawPanel(TCanvas& canvas, TStatusPanel* panel, const TRect& rect) override;
@@ -80,21 +54,15 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    friend class TExStatusBarPrivate;
+
     void RebuildFontCopy();
     void RefitAll();
-    void RegisterMonitorWindow();
-    void DeregisterMonitorWindow();
 
+    // Declared first, so that it outlives the panels that deregister with it.
+    std::unique_ptr<TExStatusBarPrivate> d_;
     std::unique_ptr<TExStatusPanels> panels_;
     bool useMonitorDLL_ = false;
     TBitmap measure_;
     TFont fontCopy_;
-    std::vector<TExStatusPanel*> activationWatch_;
-    std::unique_ptr<QObject> mainWinHook_;
-    int libraryUsers_ = 0;
-    unsigned libraryMessage_ = 0;
-    bool monitorRegistered_ = false;
-    ExKbWindow monitorWindow_{};
-    std::map<int, int> paints_;
-    std::map<int, int> refits_;
 };

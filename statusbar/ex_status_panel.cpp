@@ -6,9 +6,11 @@
 #include "platform/clock.h"
 #include "platform/date_time_format.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_state_saver.h"
 #include "platform/keys.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/ex_status_bar.h"
+#include "statusbar/ex_status_bar_p.h"
 #include "statusbar/ex_status_panels.h"
 #include "statusbar/kb_monitor.h"
 #include "statusbar/keyboard_watch.h"
@@ -33,11 +35,11 @@ QString PanelTypeName(TExStatusPanelType type) {
 int LockKeyOf(TExStatusPanelType type) {
     switch (type) {
     case sptCapsLock:
-        return 20;
+        return VK_CAPITAL;
     case sptNumLock:
-        return 144;
+        return VK_NUMLOCK;
     case sptScrollLock:
-        return 145;
+        return VK_SCROLL;
     default:
         return 0;
     }
@@ -309,7 +311,7 @@ void TExStatusPanel::StartKeyTracking() {
         return;
     TExStatusBar* bar = StatusBar();
     if (bar->UseMonitorDLL()) {
-        bar->AddLibraryUser();
+        TExStatusBarPrivate::Of(*bar).AddLibraryUser();
         keyTracking_ = ktLibrary;
         keyState_ = KeyToggled(LockKeyOf(panelType_));
         // Without the library the bar goes back to its hook, and this panel
@@ -319,7 +321,7 @@ void TExStatusPanel::StartKeyTracking() {
         return;
     }
     keyboardwatch::Add(this);
-    bar->AddToActivationWatch(this);
+    TExStatusBarPrivate::Of(*bar).AddToActivationWatch(this);
     keyTracking_ = ktHook;
 }
 
@@ -331,11 +333,11 @@ void TExStatusPanel::StopKeyTracking() {
     case ktHook:
         keyTracking_ = ktNone;
         keyboardwatch::Remove(this);
-        bar->RemoveFromActivationWatch(this);
+        TExStatusBarPrivate::Of(*bar).RemoveFromActivationWatch(this);
         return;
     case ktLibrary:
         keyTracking_ = ktNone;
-        bar->RemoveLibraryUser();
+        TExStatusBarPrivate::Of(*bar).RemoveLibraryUser();
         return;
     }
 }
@@ -421,7 +423,7 @@ void TExStatusPanel::Redraw() {
 
 void TExStatusPanel::Refit() {
     TExStatusBar* bar = StatusBar();
-    bar->CountRefit(Index());
+    TExStatusBarPrivate::Of(*bar).CountRefit(Index());
     if (!autoFit_ || !bar->HandleAllocated())
         return;
     const int width = panelType_ == sptGlyph ? glyph_.Width() + 4 : bar->MeasureText(text_) + 6;
@@ -437,7 +439,7 @@ void TExStatusPanel::Paint(TCanvas& canvas, const TRect& rect) {
     const TRect shrunk = Rect(rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1);
     if (shrunk.IsEmpty())
         return;
-    bar->CountPaint(Index());
+    TExStatusBarPrivate::Of(*bar).CountPaint(Index());
     TBitmap bitmap(shrunk.Width(), shrunk.Height());
     const TRect r = Rect(0, 0, shrunk.Width(), shrunk.Height());
     {
@@ -552,19 +554,8 @@ void TExStatusPanel::DrawPercent(TCanvas& canvas, const TRect& rect) {
     const QString text = text_.isEmpty() ? QString::number(position) + QLatin1Char('%') : text_;
     const unsigned format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | HorizontalFormat(false);
     const std::optional<TRect> oldClip = canvas.ClipRect();
-    const TColor oldColor = canvas.TextColor();
-    const int oldMode = canvas.SetBkMode(TRANSPARENT);
-    struct Restore {
-        TCanvas& canvas;
-        const std::optional<TRect>& clip;
-        TColor color;
-        int mode;
-        ~Restore() {
-            canvas.SelectClipRect(clip ? &*clip : nullptr);
-            canvas.SetTextColor(color);
-            canvas.SetBkMode(mode);
-        }
-    } restore{canvas, oldClip, oldColor, oldMode};
+    const TCanvasStateSaver saver(canvas);
+    canvas.SetBkMode(TRANSPARENT);
 
     auto drawPart = [&](const TRect& part, TColor color) {
         if (part.IsEmpty())

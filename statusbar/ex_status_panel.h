@@ -43,7 +43,7 @@ inline bool IsDateTimeType(TExStatusPanelType t) {
 }
 // The name of a panel type ("sptCapsLock").
 QString PanelTypeName(TExStatusPanelType type);
-// The virtual key of a lock-key type (20, 144, 145), else 0.
+// The virtual key of a lock-key type (VK_CAPITAL, VK_NUMLOCK, VK_SCROLL), else 0.
 int LockKeyOf(TExStatusPanelType type);
 
 using TExDrawPanelEvent =

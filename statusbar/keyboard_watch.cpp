@@ -114,6 +114,8 @@ bool TKeyboardHook::eventFilter(QObject* watched, QEvent* event) {
 
 void Add(TExStatusPanel* panel) {
     TWatch& watch = Watch();
+    Q_ASSERT_X(std::find(watch.panels.begin(), watch.panels.end(), panel) == watch.panels.end(),
+               "keyboardwatch::Add", "a panel follows its key through the hook once");
     if (!watch.hook) {
         watch.hook = std::make_unique<TKeyboardHook>();
         if (QCoreApplication* app = QCoreApplication::instance())

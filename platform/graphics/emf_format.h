@@ -48,31 +48,20 @@ public:
         return offset <= size_ && count <= size_ - offset;
     }
     std::optional<std::uint32_t> U32(std::size_t offset) const {
-        if (!Has(offset, 4))
-            return std::nullopt;
-        std::uint32_t v;
-        std::memcpy(&v, data_ + offset, 4);
-        return v;
+        return Read<std::uint32_t>(offset);
     }
-    std::optional<std::int32_t> I32(std::size_t offset) const {
-        if (!Has(offset, 4))
-            return std::nullopt;
-        std::int32_t v;
-        std::memcpy(&v, data_ + offset, 4);
-        return v;
-    }
+    std::optional<std::int32_t> I32(std::size_t offset) const { return Read<std::int32_t>(offset); }
     std::optional<std::uint16_t> U16(std::size_t offset) const {
-        if (!Has(offset, 2))
-            return std::nullopt;
-        std::uint16_t v;
-        std::memcpy(&v, data_ + offset, 2);
-        return v;
+        return Read<std::uint16_t>(offset);
     }
-    std::optional<float> F32(std::size_t offset) const {
-        if (!Has(offset, 4))
+    std::optional<float> F32(std::size_t offset) const { return Read<float>(offset); }
+    // The value at `offset` as the machine reads it, nothing when it is not
+    // all there.
+    template <typename T> std::optional<T> Read(std::size_t offset) const {
+        if (!Has(offset, sizeof(T)))
             return std::nullopt;
-        float v;
-        std::memcpy(&v, data_ + offset, 4);
+        T v;
+        std::memcpy(&v, data_ + offset, sizeof(T));
         return v;
     }
     // A sub-window, empty when out of range.

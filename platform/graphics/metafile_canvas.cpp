@@ -168,6 +168,8 @@ std::uint32_t TMetafileCanvas::ObjectFor(const TObjectKey& key) {
         ++slot;
     if (slot == handles_.size())
         handles_.emplace_back();
+    Q_ASSERT_X(slot != 0 && !handles_[slot], "TMetafileCanvas::ObjectFor",
+               "slot 0 is never used, and a slot in use is never given again");
     handles_[slot] = key;
     highestHandle_ = std::max(highestHandle_, slot);
     switch (key.Kind) {
@@ -288,22 +290,21 @@ void TMetafileCanvas::FillRect(const TRect& rect) {
     AddBounds(r);
 }
 
-void TMetafileCanvas::Rectangle(const TRect& rect) {
+template <typename Make> void TMetafileCanvas::RecordShape(const TRect& rect, Make make) {
     if (!Recording())
         return;
     SelectPen();
     SelectBrush();
-    Append(U_EMRRECTANGLE_set(RectL(rect)));
+    Append(make(RectL(rect)));
     AddBounds(rect);
 }
 
+void TMetafileCanvas::Rectangle(const TRect& rect) {
+    RecordShape(rect, U_EMRRECTANGLE_set);
+}
+
 void TMetafileCanvas::Ellipse(const TRect& rect) {
-    if (!Recording())
-        return;
-    SelectPen();
-    SelectBrush();
-    Append(U_EMRELLIPSE_set(RectL(rect)));
-    AddBounds(rect);
+    RecordShape(rect, U_EMRELLIPSE_set);
 }
 
 void TMetafileCanvas::LineTo(int x, int y) {

@@ -79,6 +79,9 @@ private:
     void Append(char* record);
     void AppendOwned(const QByteArray& record);
     void AddBounds(const TRect& rect);
+    // A shape outlined with the pen and filled with the brush, recorded by
+    // `make` from its box.
+    template <typename Make> void RecordShape(const TRect& rect, Make make);
 
     std::uint32_t ObjectFor(const TObjectKey& key);
     void SelectPen();

@@ -9,6 +9,7 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_state_saver.h"
 #include "platform/graphics/emf_format.h"
 #include "platform/graphics/metafile.h"
 
@@ -17,6 +18,7 @@
 #include <QSet>
 #include <QTransform>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -208,141 +210,172 @@ std::vector<TRect> RegionRects(const TByteView& rgn) {
     return rects;
 }
 
-// A device-independent bitmap inside a record, decoded top-down. Only the
-// uncompressed layouts (and bit fields) that pages use are decoded.
+// The layout of a device-independent bitmap as far as decoding needs it.
+struct TDibLayout {
+    std::int32_t Width = 0;
+    std::int32_t RawHeight = 0; // positive: rows stored bottom-up
+    std::int64_t Height = 0;
+    std::uint16_t Bits = 0;
+    std::uint32_t Masks[3] = {0, 0, 0};
+    std::vector<QRgb> Palette;
+    std::int64_t Stride = 0;
+};
+
+// The colour masks of 16- and 32-bit pixels: the header's bit fields or the
+// fixed ones. Returns false when the bit fields lie outside the header.
+bool ReadDibMasks(const TByteView& bmi, std::uint32_t headerSize, bool bitFields, TDibLayout& dib,
+                  std::size_t& tableOffset) {
+    if (bitFields) {
+        const std::size_t maskOffset = headerSize >= 52 ? 40 : headerSize;
+        if (!bmi.Has(maskOffset, 12))
+            return false;
+        for (int i = 0; i < 3; ++i)
+            dib.Masks[i] = *bmi.U32(maskOffset + 4 * static_cast<std::size_t>(i));
+        if (headerSize < 52)
+            tableOffset += 12;
+    } else if (dib.Bits == 16) {
+        dib.Masks[0] = 0x7C00;
+        dib.Masks[1] = 0x03E0;
+        dib.Masks[2] = 0x001F;
+    } else if (dib.Bits == 32) {
+        dib.Masks[0] = 0xFF0000;
+        dib.Masks[1] = 0x00FF00;
+        dib.Masks[2] = 0x0000FF;
+    }
+    return true;
+}
+
+// The colour table of a bitmap of up to 8 bits a pixel.
+void ReadDibPalette(const TByteView& bmi, std::size_t tableOffset, std::uint32_t used,
+                    std::uint32_t usage, TDibLayout& dib) {
+    if (dib.Bits > 8)
+        return;
+    const std::uint32_t maxColors = 1u << dib.Bits;
+    std::uint32_t colors = used == 0 || used > maxColors ? maxColors : used;
+    if (usage == 0) {
+        const std::size_t available = bmi.Has(tableOffset, 0) ? (bmi.Size() - tableOffset) / 4 : 0;
+        colors = static_cast<std::uint32_t>(std::min<std::size_t>(colors, available));
+        for (std::uint32_t i = 0; i < colors; ++i) {
+            const std::uint32_t quad = *bmi.U32(tableOffset + 4 * std::size_t{i});
+            dib.Palette.push_back(qRgb((quad >> 16) & 0xFF, (quad >> 8) & 0xFF, quad & 0xFF));
+        }
+        return;
+    }
+    // Indexes into a logical palette the player does not keep: grey levels.
+    for (std::uint32_t i = 0; i < maxColors; ++i) {
+        const int level = static_cast<int>(i * 255 / (maxColors - 1));
+        dib.Palette.push_back(qRgb(level, level, level));
+    }
+}
+
+// The header of a bitmap inside a record; nothing for a layout the player
+// does not decode (only the uncompressed ones and bit fields that pages use).
+std::optional<TDibLayout> ReadDibLayout(const TByteView& bmi, std::uint32_t cbBmi,
+                                        std::uint32_t usage) {
+    TDibLayout dib;
+    const std::uint32_t headerSize = *bmi.U32(0);
+    dib.Width = *bmi.I32(4);
+    dib.RawHeight = *bmi.I32(8);
+    dib.Bits = *bmi.U16(14);
+    const std::uint32_t compression = *bmi.U32(16);
+    const std::uint32_t used = *bmi.U32(32);
+    if (headerSize < 40 || headerSize > cbBmi || dib.Width <= 0 || dib.RawHeight == 0 ||
+        dib.RawHeight == INT32_MIN)
+        return std::nullopt;
+    dib.Height = std::abs(static_cast<std::int64_t>(dib.RawHeight));
+    if (static_cast<std::int64_t>(dib.Width) * dib.Height > kMaxImagePixels)
+        return std::nullopt;
+    const std::uint16_t bits = dib.Bits;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return std::nullopt;
+    const bool bitFields = compression == 3;
+    if (compression != 0 && !(bitFields && (bits == 16 || bits == 32)))
+        return std::nullopt;
+    std::size_t tableOffset = headerSize;
+    if (!ReadDibMasks(bmi, headerSize, bitFields, dib, tableOffset))
+        return std::nullopt;
+    ReadDibPalette(bmi, tableOffset, used, usage, dib);
+    dib.Stride = ((static_cast<std::int64_t>(dib.Width) * bits + 31) / 32) * 4;
+    return dib;
+}
+
+// A mask's channel of a pixel value, scaled to 0..255.
+int DibChannel(std::uint32_t value, std::uint32_t mask) {
+    if (mask == 0)
+        return 0;
+    const int shift = std::countr_zero(mask);
+    const std::uint64_t max = mask >> shift;
+    return static_cast<int>(std::uint64_t{(value & mask) >> shift} * 255 / max);
+}
+
+// Pixel x of a row of the bitmap.
+QRgb DibPixel(const TDibLayout& dib, const unsigned char* line, std::int32_t x, bool keepAlpha) {
+    const std::uint32_t* masks = dib.Masks;
+    switch (dib.Bits) {
+    case 1:
+    case 4:
+    case 8: {
+        const std::int64_t bit = static_cast<std::int64_t>(x) * dib.Bits;
+        const unsigned byte = line[bit / 8];
+        const unsigned index = (byte >> (8 - dib.Bits - bit % 8)) & ((1u << dib.Bits) - 1);
+        return index < dib.Palette.size() ? dib.Palette[index] : qRgb(0, 0, 0);
+    }
+    case 16: {
+        const std::uint32_t v = line[2 * x] | (line[2 * x + 1] << 8);
+        return qRgb(DibChannel(v, masks[0]), DibChannel(v, masks[1]), DibChannel(v, masks[2]));
+    }
+    case 24:
+        return qRgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]);
+    case 32: {
+        std::uint32_t v;
+        std::memcpy(&v, line + 4 * x, 4);
+        if (keepAlpha)
+            return v;
+        return qRgb(DibChannel(v, masks[0]), DibChannel(v, masks[1]), DibChannel(v, masks[2]));
+    }
+    default:
+        return 0;
+    }
+}
+
+// Premultiplied data must not hold a colour channel above its alpha.
+void ClampToAlpha(QImage& image) {
+    for (int row = 0; row < image.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+        for (int x = 0; x < image.width(); ++x) {
+            const int a = qAlpha(line[x]);
+            line[x] = qRgba(std::min(qRed(line[x]), a), std::min(qGreen(line[x]), a),
+                            std::min(qBlue(line[x]), a), a);
+        }
+    }
+}
+
+// A device-independent bitmap inside a record, decoded top-down.
 QImage DecodeDib(const TByteView& rec, std::uint32_t offBmi, std::uint32_t cbBmi,
                  std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage, bool keepAlpha) {
     if (cbBmi < 40 || !rec.Has(offBmi, cbBmi) || !rec.Has(offBits, cbBits))
         return {};
-    const TByteView bmi = rec.Sub(offBmi, cbBmi);
-    const std::uint32_t headerSize = *bmi.U32(0);
-    const std::int32_t width = *bmi.I32(4);
-    const std::int32_t rawHeight = *bmi.I32(8);
-    const std::uint16_t bits = *bmi.U16(14);
-    const std::uint32_t compression = *bmi.U32(16);
-    const std::uint32_t used = *bmi.U32(32);
-    if (headerSize < 40 || headerSize > cbBmi || width <= 0 || rawHeight == 0 ||
-        rawHeight == INT32_MIN)
-        return {};
-    const std::int64_t height = std::abs(static_cast<std::int64_t>(rawHeight));
-    if (static_cast<std::int64_t>(width) * height > kMaxImagePixels)
-        return {};
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return {};
-    const bool bitFields = compression == 3;
-    if (compression != 0 && !(bitFields && (bits == 16 || bits == 32)))
-        return {};
-
-    std::uint32_t masks[3] = {0, 0, 0};
-    std::size_t tableOffset = headerSize;
-    if (bitFields) {
-        const std::size_t maskOffset = headerSize >= 52 ? 40 : headerSize;
-        if (!bmi.Has(maskOffset, 12))
-            return {};
-        for (int i = 0; i < 3; ++i)
-            masks[i] = *bmi.U32(maskOffset + 4 * static_cast<std::size_t>(i));
-        if (headerSize < 52)
-            tableOffset += 12;
-    } else if (bits == 16) {
-        masks[0] = 0x7C00;
-        masks[1] = 0x03E0;
-        masks[2] = 0x001F;
-    } else if (bits == 32) {
-        masks[0] = 0xFF0000;
-        masks[1] = 0x00FF00;
-        masks[2] = 0x0000FF;
-    }
-
-    std::vector<QRgb> palette;
-    if (bits <= 8) {
-        const std::uint32_t maxColors = 1u << bits;
-        std::uint32_t colors = used == 0 || used > maxColors ? maxColors : used;
-        if (usage == 0) {
-            const std::size_t available =
-                bmi.Has(tableOffset, 0) ? (bmi.Size() - tableOffset) / 4 : 0;
-            colors = static_cast<std::uint32_t>(std::min<std::size_t>(colors, available));
-            for (std::uint32_t i = 0; i < colors; ++i) {
-                const std::uint32_t quad = *bmi.U32(tableOffset + 4 * std::size_t{i});
-                palette.push_back(qRgb((quad >> 16) & 0xFF, (quad >> 8) & 0xFF, quad & 0xFF));
-            }
-        } else {
-            // Indexes into a logical palette the player does not keep: grey levels.
-            for (std::uint32_t i = 0; i < maxColors; ++i) {
-                const int level = static_cast<int>(i * 255 / (maxColors - 1));
-                palette.push_back(qRgb(level, level, level));
-            }
-        }
-    }
-
-    const std::int64_t stride = ((static_cast<std::int64_t>(width) * bits + 31) / 32) * 4;
-    if (stride * height > cbBits)
+    const std::optional<TDibLayout> dib = ReadDibLayout(rec.Sub(offBmi, cbBmi), cbBmi, usage);
+    if (!dib || dib->Stride * dib->Height > cbBits)
         return {};
     const TByteView pixels = rec.Sub(offBits, cbBits);
-
-    const auto channel = [](std::uint32_t value, std::uint32_t mask) -> int {
-        if (mask == 0)
-            return 0;
-        const int shift = std::countr_zero(mask);
-        const std::uint64_t max = mask >> shift;
-        return static_cast<int>(std::uint64_t{(value & mask) >> shift} * 255 / max);
-    };
-
-    QImage image(width, static_cast<int>(height),
-                 keepAlpha && bits == 32 ? QImage::Format_ARGB32_Premultiplied
-                                         : QImage::Format_RGB32);
+    const bool alpha = keepAlpha && dib->Bits == 32;
+    QImage image(dib->Width, static_cast<int>(dib->Height),
+                 alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    for (std::int64_t row = 0; row < height; ++row) {
-        const std::int64_t sourceRow = rawHeight > 0 ? height - 1 - row : row;
+    for (std::int64_t row = 0; row < dib->Height; ++row) {
+        const std::int64_t sourceRow = dib->RawHeight > 0 ? dib->Height - 1 - row : row;
         const unsigned char* line =
-            reinterpret_cast<const unsigned char*>(pixels.Data() + sourceRow * stride);
+            reinterpret_cast<const unsigned char*>(pixels.Data() + sourceRow * dib->Stride);
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(row)));
-        for (std::int32_t x = 0; x < width; ++x) {
-            QRgb color = 0;
-            switch (bits) {
-            case 1:
-            case 4:
-            case 8: {
-                const std::int64_t bit = static_cast<std::int64_t>(x) * bits;
-                const unsigned byte = line[bit / 8];
-                const unsigned index = (byte >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
-                color = index < palette.size() ? palette[index] : qRgb(0, 0, 0);
-                break;
-            }
-            case 16: {
-                const std::uint32_t v = line[2 * x] | (line[2 * x + 1] << 8);
-                color = qRgb(channel(v, masks[0]), channel(v, masks[1]), channel(v, masks[2]));
-                break;
-            }
-            case 24:
-                color = qRgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]);
-                break;
-            case 32: {
-                std::uint32_t v;
-                std::memcpy(&v, line + 4 * x, 4);
-                if (keepAlpha)
-                    color = v;
-                else
-                    color = qRgb(channel(v, masks[0]), channel(v, masks[1]), channel(v, masks[2]));
-                break;
-            }
-            default:
-                break;
-            }
-            out[x] = keepAlpha && bits == 32 ? color : (color | 0xFF000000u);
+        for (std::int32_t x = 0; x < dib->Width; ++x) {
+            const QRgb color = DibPixel(*dib, line, x, keepAlpha);
+            out[x] = alpha ? color : (color | 0xFF000000u);
         }
     }
-    if (keepAlpha && bits == 32) {
-        // Premultiplied data must not hold a colour channel above its alpha.
-        for (int row = 0; row < image.height(); ++row) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
-            for (int x = 0; x < image.width(); ++x) {
-                const int a = qAlpha(line[x]);
-                line[x] = qRgba(std::min(qRed(line[x]), a), std::min(qGreen(line[x]), a),
-                                std::min(qBlue(line[x]), a), a);
-            }
-        }
-    }
+    if (alpha)
+        ClampToAlpha(image);
     return image;
 }
 
@@ -361,64 +394,93 @@ QString FromWindows1252(const char* bytes, std::size_t count) {
     return text;
 }
 
-bool Handled(std::uint32_t type) {
-    switch (type) {
-    case kPolygon:
-    case kPolyline:
-    case kPolylineTo:
-    case kSetWindowExtEx:
-    case kSetWindowOrgEx:
-    case kSetViewportExtEx:
-    case kSetViewportOrgEx:
-    case kSetPixelV:
-    case kSetMapMode:
-    case kSetBkMode:
-    case kSetTextAlign:
-    case kSetTextColor:
-    case kSetBkColor:
-    case kOffsetClipRgn:
-    case kMoveToEx:
-    case kIntersectClipRect:
-    case kScaleViewportExtEx:
-    case kScaleWindowExtEx:
-    case kSaveDC:
-    case kRestoreDC:
-    case kSetWorldTransform:
-    case kModifyWorldTransform:
-    case kSelectObject:
-    case kCreatePen:
-    case kCreateBrushIndirect:
-    case kDeleteObject:
-    case kEllipse:
-    case kRectangle:
-    case kRoundRect:
-    case kCreatePalette:
-    case kLineTo:
-    case kFillRgn:
-    case kFrameRgn:
-    case kPaintRgn:
-    case kExtSelectClipRgn:
-    case kBitBlt:
-    case kStretchBlt:
-    case kSetDIBitsToDevice:
-    case kStretchDIBits:
-    case kExtCreateFontIndirectW:
-    case kExtTextOutA:
-    case kExtTextOutW:
-    case kPolygon16:
-    case kPolyline16:
-    case kPolylineTo16:
-    case kCreateMonoBrush:
-    case kCreateDibPatternBrushPt:
-    case kExtCreatePen:
-    case kCreateColorSpace:
-    case kAlphaBlend:
-    case kTransparentBlt:
-    case kCreateColorSpaceW:
-        return true;
-    default:
-        return false;
+// Fields of a record that has passed its size check; a field beyond the
+// record reads as zero.
+std::uint32_t U32At(const TByteView& r, std::size_t offset) {
+    return r.U32(offset).value_or(0);
+}
+
+std::int32_t I32At(const TByteView& r, std::size_t offset) {
+    return r.I32(offset).value_or(0);
+}
+
+TRect RectAt(const TByteView& r, std::size_t offset) {
+    return TRect{I32At(r, offset), I32At(r, offset + 4), I32At(r, offset + 8),
+                 I32At(r, offset + 12)};
+}
+
+// The rectangle at (x, y) of the given extent, its far edges kept in range.
+TRect ExtentRect(std::int32_t x, std::int32_t y, std::int64_t cx, std::int64_t cy) {
+    const auto edge = [](std::int64_t v) {
+        return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    return TRect{x, y, edge(std::int64_t{x} + cx), edge(std::int64_t{y} + cy)};
+}
+
+// Whether the bitmap whose header starts at `offBmi` stores its rows from the
+// bottom line up (a positive height).
+bool BottomUpBitmap(const TByteView& r, std::uint32_t offBmi) {
+    return r.Has(offBmi, 12) && r.I32(offBmi + 8).value_or(0) > 0;
+}
+
+// The pen style of a pen record's style field.
+TPenStyle PenStyleOf(std::uint32_t style) {
+    return style == 5   ? psClear
+           : style <= 4 ? static_cast<TPenStyle>(style)
+           : style == 6 ? psInsideFrame
+                        : psSolid;
+}
+
+// The source rectangle of a copy cut from `image`, mirrored where its extent
+// is negative. False when no pixel of the image is in it.
+bool CropToSource(QImage& image, std::int64_t srcX, std::int64_t srcY, std::int64_t srcW,
+                  std::int64_t srcH, bool bottomUpSource, bool& mirrorX, bool& mirrorY) {
+    mirrorX = srcW < 0;
+    mirrorY = srcH < 0;
+    if (srcW < 0) {
+        srcX += srcW;
+        srcW = -srcW;
     }
+    if (srcH < 0) {
+        srcY += srcH;
+        srcH = -srcH;
+    }
+    // Source rows of a bottom-up bitmap count from its last line.
+    if (bottomUpSource)
+        srcY = image.height() - (srcY + srcH);
+    const std::int64_t x0 = std::clamp<std::int64_t>(srcX, 0, image.width());
+    const std::int64_t y0 = std::clamp<std::int64_t>(srcY, 0, image.height());
+    const std::int64_t x1 = std::clamp<std::int64_t>(srcX + srcW, 0, image.width());
+    const std::int64_t y1 = std::clamp<std::int64_t>(srcY + srcH, 0, image.height());
+    if (x1 <= x0 || y1 <= y0)
+        return false;
+    if (x0 != 0 || y0 != 0 || x1 != image.width() || y1 != image.height())
+        image = image.copy(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                           static_cast<int>(y1 - y0));
+    return true;
+}
+
+// Pixels of the transparent colour made fully transparent.
+QImage KeyedOut(const QImage& source, TColor transparent) {
+    QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = ToQColor(transparent).rgb() & 0xFFFFFF;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == key)
+                line[x] = 0;
+    }
+    return image;
+}
+
+// The characters of a text record: UTF-16, or single bytes in the
+// desktop's Western code page. The caller has checked that they are there.
+QString TextAt(const TByteView& r, std::uint32_t offString, std::uint32_t count, bool wide) {
+    if (!wide)
+        return FromWindows1252(r.Data() + offString, count);
+    std::vector<char16_t> chars(count);
+    std::memcpy(chars.data(), r.Data() + offString, std::size_t{count} * 2);
+    return QString::fromUtf16(chars.data(), static_cast<qsizetype>(count));
 }
 
 class TPlayer {
@@ -430,7 +492,52 @@ public:
 
 private:
     bool Prepare();
-    void PlayRecord(std::uint32_t type, const TByteView& r);
+    // The handler of each record type the player acts on, with the size the
+    // record needs; records of other types are skipped.
+    using TRecordHandler = void (TPlayer::*)(std::uint32_t type, const TByteView& r);
+    struct TRecordEntry {
+        TRecordHandler Play = nullptr;
+        std::size_t MinSize = 0;
+    };
+    static const TRecordEntry* RecordEntry(std::uint32_t type);
+    void PlayRecord(const TRecordEntry& entry, std::uint32_t type, const TByteView& r);
+
+    // Records of the mapping: window, viewport, map mode, world transform.
+    void SetExtentOrOrigin(std::uint32_t type, const TByteView& r);
+    void ScaleExtent(std::uint32_t type, const TByteView& r);
+    void SetMapMode(std::uint32_t type, const TByteView& r);
+    void SetWorldTransform(std::uint32_t type, const TByteView& r);
+    // Records of the device context's settings and saved states.
+    void SetTextSetting(std::uint32_t type, const TByteView& r);
+    void MoveTo(std::uint32_t type, const TByteView& r);
+    void SaveState(std::uint32_t type, const TByteView& r);
+    void RestoreState(std::uint32_t type, const TByteView& r);
+    // Records of the object table.
+    void SelectObjectRecord(std::uint32_t type, const TByteView& r);
+    void DeleteObject(std::uint32_t type, const TByteView& r);
+    void CreatePen(std::uint32_t type, const TByteView& r);
+    void ExtCreatePen(std::uint32_t type, const TByteView& r);
+    void CreateBrush(std::uint32_t type, const TByteView& r);
+    void CreatePatternBrush(std::uint32_t type, const TByteView& r);
+    void CreateOtherObject(std::uint32_t type, const TByteView& r);
+    void CreateFont(std::uint32_t type, const TByteView& r);
+    // Records of the clip.
+    void IntersectClip(std::uint32_t type, const TByteView& r);
+    void OffsetClip(std::uint32_t type, const TByteView& r);
+    void SelectClipRegion(std::uint32_t type, const TByteView& r);
+    // Drawing records.
+    void LineToRecord(std::uint32_t type, const TByteView& r);
+    void ShapeRecord(std::uint32_t type, const TByteView& r);
+    void SetPixel(std::uint32_t type, const TByteView& r);
+    void PolylineRecord(std::uint32_t type, const TByteView& r);
+    void PaintRegion(std::uint32_t type, const TByteView& r);
+    void FrameRects(const std::vector<TRect>& rects, int sx, int sy, const TBrushObject& brush);
+    void TextRecord(std::uint32_t type, const TByteView& r);
+    // Records of bitmaps.
+    void BlitRecord(std::uint32_t type, const TByteView& r);
+    void StretchDIBits(std::uint32_t type, const TByteView& r);
+    void SetDIBitsToDevice(std::uint32_t type, const TByteView& r);
+    void BlendOrKeyedBlit(std::uint32_t type, const TByteView& r);
 
     // Coordinates.
     const QTransform& Map();
@@ -486,11 +593,14 @@ private:
     void Line(TPoint from, TPoint to);
     void Shape(std::uint32_t type, const TRect& rect);
     void Text(const TByteView& r, bool wide);
+    std::vector<int> ScaledAdvances(const TByteView& r, std::uint32_t offDx, std::uint32_t count,
+                                    std::size_t step);
     void Polyline(const TByteView& r, bool shortPoints, bool fromCurrent, bool closed);
     void DrawImage(const TByteView& r, TRect destLogical, std::int64_t srcX, std::int64_t srcY,
                    std::int64_t srcW, std::int64_t srcH, std::uint32_t offBmi, std::uint32_t cbBmi,
                    std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
                    bool bottomUpSource, bool keepAlpha, std::optional<TColor> transparent);
+    bool DrawColourKeyed(const TRect& dest, const QImage& image);
     void Blit(const TByteView& r, bool stretch);
     void ClipRegion(const TByteView& r);
 
@@ -824,30 +934,9 @@ void TPlayer::Text(const TByteView& r, bool wide) {
     if (count == 0)
         return;
 
-    QString text;
-    if (wide) {
-        std::vector<char16_t> chars(count);
-        std::memcpy(chars.data(), r.Data() + offString, std::size_t{count} * 2);
-        text = QString::fromUtf16(chars.data(), static_cast<qsizetype>(count));
-    } else {
-        text = FromWindows1252(r.Data() + offString, count);
-    }
-
-    // Character advances, scaled without losing the rounding of the sum.
-    std::vector<int> advances;
+    const QString text = TextAt(r, offString, count, wide);
     const std::size_t step = (*options & kEtoPdy) ? 8 : 4;
-    if (offDx != 0 && r.Has(offDx, std::size_t{count} * step)) {
-        advances.reserve(count);
-        const double sx = ScaleX();
-        double position = 0;
-        int previous = 0;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            position += *r.I32(offDx + std::size_t{i} * step);
-            const int next = ToInt(position * sx);
-            advances.push_back(next - previous);
-            previous = next;
-        }
-    }
+    const std::vector<int> advances = ScaledAdvances(r, offDx, count, step);
 
     QPointF reference(refX, refY);
     if (dc_.TextAlign & kTaUpdateCP)
@@ -868,6 +957,26 @@ void TPlayer::Text(const TByteView& r, bool wide) {
             width += *r.I32(offDx + std::size_t{i} * step);
         dc_.Position.rx() += width;
     }
+}
+
+// The character advances of a text record in target pixels, scaled without
+// losing the rounding of their sum; none when the record holds none.
+std::vector<int> TPlayer::ScaledAdvances(const TByteView& r, std::uint32_t offDx,
+                                         std::uint32_t count, std::size_t step) {
+    std::vector<int> advances;
+    if (offDx == 0 || !r.Has(offDx, std::size_t{count} * step))
+        return advances;
+    advances.reserve(count);
+    const double sx = ScaleX();
+    double position = 0;
+    int previous = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        position += *r.I32(offDx + std::size_t{i} * step);
+        const int next = ToInt(position * sx);
+        advances.push_back(next - previous);
+        previous = next;
+    }
+    return advances;
 }
 
 void TPlayer::Polyline(const TByteView& r, bool shortPoints, bool fromCurrent, bool closed) {
@@ -913,27 +1022,9 @@ void TPlayer::DrawImage(const TByteView& r, TRect destLogical, std::int64_t srcX
         ++skipped_;
         return;
     }
-    bool mirrorX = srcW < 0, mirrorY = srcH < 0;
-    if (srcW < 0) {
-        srcX += srcW;
-        srcW = -srcW;
-    }
-    if (srcH < 0) {
-        srcY += srcH;
-        srcH = -srcH;
-    }
-    // Source rows of a bottom-up bitmap count from its last line.
-    if (bottomUpSource)
-        srcY = image.height() - (srcY + srcH);
-    const std::int64_t x0 = std::clamp<std::int64_t>(srcX, 0, image.width());
-    const std::int64_t y0 = std::clamp<std::int64_t>(srcY, 0, image.height());
-    const std::int64_t x1 = std::clamp<std::int64_t>(srcX + srcW, 0, image.width());
-    const std::int64_t y1 = std::clamp<std::int64_t>(srcY + srcH, 0, image.height());
-    if (x1 <= x0 || y1 <= y0)
+    bool mirrorX = false, mirrorY = false;
+    if (!CropToSource(image, srcX, srcY, srcW, srcH, bottomUpSource, mirrorX, mirrorY))
         return;
-    if (x0 != 0 || y0 != 0 || x1 != image.width() || y1 != image.height())
-        image = image.copy(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
-                           static_cast<int>(y1 - y0));
 
     TRect dest = MapRect(destLogical);
     mirrorX = mirrorX != (dest.Right < dest.Left);
@@ -945,51 +1036,47 @@ void TPlayer::DrawImage(const TByteView& r, TRect destLogical, std::int64_t srcX
         image = image.mirrored(mirrorX, mirrorY);
 
     if (transparent) {
-        image = image.convertToFormat(QImage::Format_ARGB32);
-        const QRgb key = ToQColor(*transparent).rgb() & 0xFFFFFF;
-        for (int y = 0; y < image.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                if ((line[x] & 0xFFFFFF) == key)
-                    line[x] = 0;
-        }
+        image = KeyedOut(image, *transparent);
         keepAlpha = true;
     }
-    if (keepAlpha && image.hasAlphaChannel()) {
-        // Fully transparent or opaque pixels at their own size: a colour-keyed
-        // copy, which every canvas draws exactly; otherwise a blended stretch.
-        QImage straight = image.convertToFormat(QImage::Format_ARGB32);
-        bool binary = true;
-        QSet<QRgb> colours;
-        for (int y = 0; y < straight.height() && binary; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(straight.constScanLine(y));
-            for (int x = 0; x < straight.width(); ++x) {
-                const int a = qAlpha(line[x]);
-                if (a != 0 && a != 255) {
-                    binary = false;
-                    break;
-                }
-                if (a == 255)
-                    colours.insert(line[x] & 0xFFFFFF);
+    if (keepAlpha && image.hasAlphaChannel() && DrawColourKeyed(dest, image))
+        return;
+    target_.StretchDraw(dest, TBitmap(image));
+}
+
+// Fully transparent or opaque pixels at their own size: a colour-keyed copy,
+// which every canvas draws exactly. False, drawing nothing, for any other
+// image, which takes a blended stretch.
+bool TPlayer::DrawColourKeyed(const TRect& dest, const QImage& image) {
+    QImage straight = image.convertToFormat(QImage::Format_ARGB32);
+    bool binary = true;
+    QSet<QRgb> colours;
+    for (int y = 0; y < straight.height() && binary; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(straight.constScanLine(y));
+        for (int x = 0; x < straight.width(); ++x) {
+            const int a = qAlpha(line[x]);
+            if (a != 0 && a != 255) {
+                binary = false;
+                break;
             }
-        }
-        if (binary && dest.Width() == straight.width() && dest.Height() == straight.height()) {
-            QRgb key = 0xFF00FF;
-            while (colours.contains(key))
-                key = (key + 0x010307) & 0xFFFFFF;
-            for (int y = 0; y < straight.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(straight.scanLine(y));
-                for (int x = 0; x < straight.width(); ++x)
-                    line[x] = qAlpha(line[x]) == 0 ? (0xFF000000u | key) : (line[x] | 0xFF000000u);
-            }
-            const TColor keyColor = RGB(qRed(key), qGreen(key), qBlue(key));
-            target_.DrawTransparent(dest.Left, dest.Top,
-                                    TBitmap(straight.convertToFormat(QImage::Format_RGB32)),
-                                    keyColor);
-            return;
+            if (a == 255)
+                colours.insert(line[x] & 0xFFFFFF);
         }
     }
-    target_.StretchDraw(dest, TBitmap(image));
+    if (!binary || dest.Width() != straight.width() || dest.Height() != straight.height())
+        return false;
+    QRgb key = 0xFF00FF;
+    while (colours.contains(key))
+        key = (key + 0x010307) & 0xFFFFFF;
+    for (int y = 0; y < straight.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(straight.scanLine(y));
+        for (int x = 0; x < straight.width(); ++x)
+            line[x] = qAlpha(line[x]) == 0 ? (0xFF000000u | key) : (line[x] | 0xFF000000u);
+    }
+    const TColor keyColor = RGB(qRed(key), qGreen(key), qBlue(key));
+    target_.DrawTransparent(dest.Left, dest.Top,
+                            TBitmap(straight.convertToFormat(QImage::Format_RGB32)), keyColor);
+    return true;
 }
 
 void TPlayer::Blit(const TByteView& r, bool stretch) {
@@ -998,10 +1085,7 @@ void TPlayer::Blit(const TByteView& r, bool stretch) {
     const std::int32_t x = *r.I32(24), y = *r.I32(28), cx = *r.I32(32), cy = *r.I32(36);
     const std::uint32_t rop = *r.U32(40);
     const std::uint32_t cbBmi = *r.U32(88);
-    const TRect destLogical{
-        x, y,
-        static_cast<int>(std::clamp<std::int64_t>(std::int64_t{x} + cx, INT32_MIN, INT32_MAX)),
-        static_cast<int>(std::clamp<std::int64_t>(std::int64_t{y} + cy, INT32_MIN, INT32_MAX))};
+    const TRect destLogical = ExtentRect(x, y, cx, cy);
     if (cbBmi == 0) {
         // No source: a pattern or constant fill of the destination.
         const TRect dest = MapRect(destLogical);
@@ -1057,363 +1141,357 @@ void TPlayer::ClipRegion(const TByteView& r) {
     ApplyClip();
 }
 
-void TPlayer::PlayRecord(std::uint32_t type, const TByteView& r) {
-    const auto u32 = [&r](std::size_t o) { return r.U32(o).value_or(0); };
-    const auto i32 = [&r](std::size_t o) { return r.I32(o).value_or(0); };
-    const auto rectAt = [&](std::size_t o) {
-        return TRect{i32(o), i32(o + 4), i32(o + 8), i32(o + 12)};
-    };
-    const auto needs = [&](std::size_t size) {
-        if (r.Size() >= size)
-            return true;
-        ++skipped_;
-        return false;
-    };
+const TPlayer::TRecordEntry* TPlayer::RecordEntry(std::uint32_t type) {
+    static const auto table = [] {
+        std::array<TRecordEntry, kCreateColorSpaceW + 1> t{};
+        const auto set = [&t](std::uint32_t type, TRecordHandler play, std::size_t minSize) {
+            t[type] = TRecordEntry{play, minSize};
+        };
+        set(kSetWindowExtEx, &TPlayer::SetExtentOrOrigin, 16);
+        set(kSetWindowOrgEx, &TPlayer::SetExtentOrOrigin, 16);
+        set(kSetViewportExtEx, &TPlayer::SetExtentOrOrigin, 16);
+        set(kSetViewportOrgEx, &TPlayer::SetExtentOrOrigin, 16);
+        set(kScaleViewportExtEx, &TPlayer::ScaleExtent, 24);
+        set(kScaleWindowExtEx, &TPlayer::ScaleExtent, 24);
+        set(kSetMapMode, &TPlayer::SetMapMode, 12);
+        set(kSetWorldTransform, &TPlayer::SetWorldTransform, 32);
+        set(kModifyWorldTransform, &TPlayer::SetWorldTransform, 36);
+        set(kSetBkMode, &TPlayer::SetTextSetting, 12);
+        set(kSetTextAlign, &TPlayer::SetTextSetting, 12);
+        set(kSetTextColor, &TPlayer::SetTextSetting, 12);
+        set(kSetBkColor, &TPlayer::SetTextSetting, 12);
+        set(kMoveToEx, &TPlayer::MoveTo, 16);
+        set(kSaveDC, &TPlayer::SaveState, 0);
+        set(kRestoreDC, &TPlayer::RestoreState, 12);
+        set(kSelectObject, &TPlayer::SelectObjectRecord, 12);
+        set(kDeleteObject, &TPlayer::DeleteObject, 12);
+        set(kCreatePen, &TPlayer::CreatePen, 28);
+        set(kExtCreatePen, &TPlayer::ExtCreatePen, 52);
+        set(kCreateBrushIndirect, &TPlayer::CreateBrush, 24);
+        set(kCreateMonoBrush, &TPlayer::CreatePatternBrush, 12);
+        set(kCreateDibPatternBrushPt, &TPlayer::CreatePatternBrush, 12);
+        set(kCreatePalette, &TPlayer::CreateOtherObject, 12);
+        set(kCreateColorSpace, &TPlayer::CreateOtherObject, 12);
+        set(kCreateColorSpaceW, &TPlayer::CreateOtherObject, 12);
+        set(kExtCreateFontIndirectW, &TPlayer::CreateFont, 104);
+        set(kIntersectClipRect, &TPlayer::IntersectClip, 24);
+        set(kOffsetClipRgn, &TPlayer::OffsetClip, 16);
+        set(kExtSelectClipRgn, &TPlayer::SelectClipRegion, 16);
+        set(kLineTo, &TPlayer::LineToRecord, 16);
+        set(kRectangle, &TPlayer::ShapeRecord, 24);
+        set(kRoundRect, &TPlayer::ShapeRecord, 24);
+        set(kEllipse, &TPlayer::ShapeRecord, 24);
+        set(kSetPixelV, &TPlayer::SetPixel, 20);
+        for (std::uint32_t type :
+             {kPolyline, kPolyline16, kPolylineTo, kPolylineTo16, kPolygon, kPolygon16})
+            set(type, &TPlayer::PolylineRecord, 28);
+        set(kFillRgn, &TPlayer::PaintRegion, 32);
+        set(kFrameRgn, &TPlayer::PaintRegion, 40);
+        set(kPaintRgn, &TPlayer::PaintRegion, 28);
+        set(kExtTextOutA, &TPlayer::TextRecord, 56);
+        set(kExtTextOutW, &TPlayer::TextRecord, 56);
+        // Blits check their own size: the one they need depends on the record.
+        set(kBitBlt, &TPlayer::BlitRecord, 0);
+        set(kStretchBlt, &TPlayer::BlitRecord, 0);
+        set(kStretchDIBits, &TPlayer::StretchDIBits, 80);
+        set(kSetDIBitsToDevice, &TPlayer::SetDIBitsToDevice, 76);
+        set(kAlphaBlend, &TPlayer::BlendOrKeyedBlit, 108);
+        set(kTransparentBlt, &TPlayer::BlendOrKeyedBlit, 108);
+        return t;
+    }();
+    if (type >= table.size() || !table[type].Play)
+        return nullptr;
+    return &table[type];
+}
 
+void TPlayer::PlayRecord(const TRecordEntry& entry, std::uint32_t type, const TByteView& r) {
+    if (r.Size() < entry.MinSize) {
+        ++skipped_;
+        return;
+    }
+    (this->*entry.Play)(type, r);
+}
+
+// --- mapping --------------------------------------------------------------------------
+
+void TPlayer::SetExtentOrOrigin(std::uint32_t type, const TByteView& r) {
+    const QPointF value(I32At(r, 8), I32At(r, 12));
+    if (type == kSetWindowExtEx) {
+        if (value.x() != 0 && value.y() != 0)
+            dc_.WindowExt = value;
+    } else if (type == kSetViewportExtEx) {
+        if (value.x() != 0 && value.y() != 0)
+            dc_.ViewportExt = value;
+    } else if (type == kSetWindowOrgEx) {
+        dc_.WindowOrg = value;
+    } else {
+        dc_.ViewportOrg = value;
+    }
+    MappingChanged();
+}
+
+void TPlayer::ScaleExtent(std::uint32_t type, const TByteView& r) {
+    const double xNum = I32At(r, 8), xDen = I32At(r, 12), yNum = I32At(r, 16), yDen = I32At(r, 20);
+    if (xDen == 0 || yDen == 0 || xNum == 0 || yNum == 0)
+        return;
+    QPointF& ext = type == kScaleViewportExtEx ? dc_.ViewportExt : dc_.WindowExt;
+    ext = QPointF(ext.x() * xNum / xDen, ext.y() * yNum / yDen);
+    MappingChanged();
+}
+
+void TPlayer::SetMapMode(std::uint32_t, const TByteView& r) {
+    const std::uint32_t mode = U32At(r, 8);
+    if (mode >= MM_TEXT && mode <= MM_ANISOTROPIC)
+        dc_.MapMode = mode;
+    MappingChanged();
+}
+
+void TPlayer::SetWorldTransform(std::uint32_t type, const TByteView& r) {
+    float m[6];
+    for (int i = 0; i < 6; ++i)
+        m[i] = r.F32(8 + 4 * static_cast<std::size_t>(i)).value_or(0);
+    for (float v : m)
+        if (!std::isfinite(v) || std::abs(v) > 1e6f)
+            return;
+    const QTransform x(m[0], m[1], m[2], m[3], m[4], m[5]);
+    const std::uint32_t mode = type == kSetWorldTransform ? 4 : U32At(r, 32);
+    if (mode == 1)
+        dc_.World = QTransform();
+    else if (mode == 2)
+        dc_.World = x * dc_.World;
+    else if (mode == 3)
+        dc_.World = dc_.World * x;
+    else if (mode == 4)
+        dc_.World = x;
+    MappingChanged();
+}
+
+// --- settings and saved states ------------------------------------------------------
+
+void TPlayer::SetTextSetting(std::uint32_t type, const TByteView& r) {
     switch (type) {
-    case kSetWindowExtEx:
-    case kSetViewportExtEx:
-    case kSetWindowOrgEx:
-    case kSetViewportOrgEx: {
-        if (!needs(16))
-            return;
-        const QPointF value(i32(8), i32(12));
-        if (type == kSetWindowExtEx) {
-            if (value.x() != 0 && value.y() != 0)
-                dc_.WindowExt = value;
-        } else if (type == kSetViewportExtEx) {
-            if (value.x() != 0 && value.y() != 0)
-                dc_.ViewportExt = value;
-        } else if (type == kSetWindowOrgEx) {
-            dc_.WindowOrg = value;
-        } else {
-            dc_.ViewportOrg = value;
-        }
-        MappingChanged();
-        return;
-    }
-    case kScaleViewportExtEx:
-    case kScaleWindowExtEx: {
-        if (!needs(24))
-            return;
-        const double xNum = i32(8), xDen = i32(12), yNum = i32(16), yDen = i32(20);
-        if (xDen == 0 || yDen == 0 || xNum == 0 || yNum == 0)
-            return;
-        QPointF& ext = type == kScaleViewportExtEx ? dc_.ViewportExt : dc_.WindowExt;
-        ext = QPointF(ext.x() * xNum / xDen, ext.y() * yNum / yDen);
-        MappingChanged();
-        return;
-    }
-    case kSetMapMode:
-        if (!needs(12))
-            return;
-        if (u32(8) >= MM_TEXT && u32(8) <= MM_ANISOTROPIC)
-            dc_.MapMode = u32(8);
-        MappingChanged();
-        return;
-    case kSetWorldTransform:
-    case kModifyWorldTransform: {
-        if (!needs(type == kSetWorldTransform ? 32 : 36))
-            return;
-        float m[6];
-        for (int i = 0; i < 6; ++i)
-            m[i] = r.F32(8 + 4 * static_cast<std::size_t>(i)).value_or(0);
-        for (float v : m)
-            if (!std::isfinite(v) || std::abs(v) > 1e6f)
-                return;
-        const QTransform x(m[0], m[1], m[2], m[3], m[4], m[5]);
-        const std::uint32_t mode = type == kSetWorldTransform ? 4 : u32(32);
-        if (mode == 1)
-            dc_.World = QTransform();
-        else if (mode == 2)
-            dc_.World = x * dc_.World;
-        else if (mode == 3)
-            dc_.World = dc_.World * x;
-        else if (mode == 4)
-            dc_.World = x;
-        MappingChanged();
-        return;
-    }
     case kSetBkMode:
-        if (needs(12))
-            dc_.BkMode = u32(8) == TRANSPARENT ? TRANSPARENT : OPAQUE;
+        dc_.BkMode = U32At(r, 8) == TRANSPARENT ? TRANSPARENT : OPAQUE;
         return;
     case kSetTextAlign:
-        if (needs(12))
-            dc_.TextAlign = u32(8);
+        dc_.TextAlign = U32At(r, 8);
         return;
     case kSetTextColor:
-        if (needs(12))
-            dc_.TextColor = ColorAt(r, 8);
+        dc_.TextColor = ColorAt(r, 8);
         return;
     case kSetBkColor:
-        if (needs(12))
-            dc_.BkColor = ColorAt(r, 8);
-        return;
-    case kMoveToEx:
-        if (needs(16))
-            dc_.Position = QPointF(i32(8), i32(12));
-        return;
-    case kLineTo: {
-        if (!needs(16))
-            return;
-        ApplyPen();
-        Line(MapToTarget(dc_.Position.x(), dc_.Position.y()), MapToTarget(i32(8), i32(12)));
-        dc_.Position = QPointF(i32(8), i32(12));
-        return;
-    }
-    case kSaveDC:
-        if (saved_.size() < kMaxSavedStates)
-            saved_.push_back(dc_);
-        else
-            ++skipped_;
-        return;
-    case kRestoreDC: {
-        if (!needs(12))
-            return;
-        const std::int64_t relative = i32(8);
-        const std::int64_t depth = static_cast<std::int64_t>(saved_.size());
-        const std::int64_t index = relative < 0 ? depth + relative + 1 : relative;
-        if (index < 1 || index > depth) {
-            ++skipped_;
-            return;
-        }
-        dc_ = saved_[static_cast<std::size_t>(index - 1)];
-        saved_.resize(static_cast<std::size_t>(index - 1));
-        MappingChanged();
-        ApplyClip();
-        return;
-    }
-    case kSelectObject:
-        if (needs(12))
-            SelectObject(u32(8));
-        return;
-    case kDeleteObject:
-        if (!needs(12))
-            return;
-        if (TObject* object = ObjectAt(u32(8)))
-            *object = std::monostate{};
-        return;
-    case kCreatePen: {
-        if (!needs(28))
-            return;
-        const std::uint32_t style = u32(12) & 0xF;
-        TPenObject pen;
-        pen.Style = style == 5   ? psClear
-                    : style <= 4 ? static_cast<TPenStyle>(style)
-                    : style == 6 ? psInsideFrame
-                                 : psSolid;
-        pen.Width = std::abs(static_cast<double>(i32(16)));
-        pen.Cosmetic = pen.Width == 0;
-        pen.Color = ColorAt(r, 24);
-        CreateObject(u32(8), pen);
-        return;
-    }
-    case kExtCreatePen: {
-        if (!needs(52))
-            return;
-        const std::uint32_t style = u32(28);
-        TPenObject pen;
-        const std::uint32_t dash = style & 0xF;
-        pen.Style = dash == 5 || u32(36) == 1 ? psClear
-                    : dash <= 4               ? static_cast<TPenStyle>(dash)
-                    : dash == 6               ? psInsideFrame
-                                              : psSolid;
-        pen.Cosmetic = (style & 0x000F0000) == 0;
-        pen.Width = pen.Cosmetic ? 0 : static_cast<double>(u32(32));
-        pen.Color = ColorAt(r, 40);
-        CreateObject(u32(8), pen);
-        return;
-    }
-    case kCreateBrushIndirect: {
-        if (!needs(24))
-            return;
-        const std::uint32_t style = u32(12);
-        // Hatched brushes are drawn solid in their colour.
-        CreateObject(u32(8), TBrushObject{style == 1 ? bsClear : bsSolid, ColorAt(r, 16)});
-        return;
-    }
-    case kCreateMonoBrush:
-    case kCreateDibPatternBrushPt:
-        // Pattern brushes: a solid fill in the pattern's place.
-        if (needs(12))
-            CreateObject(u32(8), TBrushObject{bsSolid, clGray});
-        return;
-    case kCreatePalette:
-    case kCreateColorSpace:
-    case kCreateColorSpaceW:
-        if (needs(12))
-            CreateObject(u32(8), TOtherObject{});
-        return;
-    case kExtCreateFontIndirectW: {
-        if (!needs(104))
-            return;
-        TFontObject font;
-        font.Height = std::clamp(i32(12), -1000000, 1000000);
-        font.Weight = i32(28);
-        font.Italic = r.Data()[32] != 0;
-        font.Underline = r.Data()[33] != 0;
-        font.StrikeOut = r.Data()[34] != 0;
-        font.Charset = static_cast<unsigned char>(r.Data()[35]);
-        std::vector<char16_t> face(32);
-        std::memcpy(face.data(), r.Data() + 40, 64);
-        qsizetype length = 0;
-        while (length < 32 && face[static_cast<std::size_t>(length)] != 0)
-            ++length;
-        font.Face = QString::fromUtf16(face.data(), length);
-        CreateObject(u32(8), font);
-        return;
-    }
-    case kRectangle:
-    case kRoundRect:
-    case kEllipse: {
-        if (!needs(24))
-            return;
-        Shape(type, MapRect(rectAt(8)));
-        return;
-    }
-    case kSetPixelV: {
-        if (!needs(20))
-            return;
-        const TPoint p = MapToTarget(i32(8), i32(12));
-        const int w = std::max(1, ToInt(ScaleX())), h = std::max(1, ToInt(ScaleY()));
-        FillTargetRect(Bounds(p.X, p.Y, w, h), TBrushObject{bsSolid, ColorAt(r, 16)});
-        return;
-    }
-    case kPolyline:
-    case kPolyline16:
-    case kPolylineTo:
-    case kPolylineTo16:
-    case kPolygon:
-    case kPolygon16:
-        if (!needs(28))
-            return;
-        Polyline(r, type == kPolyline16 || type == kPolylineTo16 || type == kPolygon16,
-                 type == kPolylineTo || type == kPolylineTo16,
-                 type == kPolygon || type == kPolygon16);
-        return;
-    case kIntersectClipRect: {
-        if (!needs(24))
-            return;
-        const TRect rect = Normalized(MapRect(rectAt(8)));
-        dc_.Clip = dc_.Clip ? Intersect(*dc_.Clip, rect) : rect;
-        ApplyClip();
-        return;
-    }
-    case kOffsetClipRgn: {
-        if (!needs(16) || !dc_.Clip)
-            return;
-        const TPoint origin = MapToTarget(0, 0);
-        const TPoint moved = MapToTarget(i32(8), i32(12));
-        const int dx = moved.X - origin.X, dy = moved.Y - origin.Y;
-        dc_.Clip = TRect{dc_.Clip->Left + dx, dc_.Clip->Top + dy, dc_.Clip->Right + dx,
-                         dc_.Clip->Bottom + dy};
-        ApplyClip();
-        return;
-    }
-    case kExtSelectClipRgn:
-        if (needs(16))
-            ClipRegion(r);
-        return;
-    case kFillRgn:
-    case kFrameRgn:
-    case kPaintRgn: {
-        const std::size_t dataOffset = type == kFillRgn ? 32 : type == kFrameRgn ? 40 : 28;
-        if (!needs(dataOffset))
-            return;
-        TBrushObject brush = dc_.Brush;
-        if (type != kPaintRgn) {
-            const TObject* object = ObjectAt(u32(28));
-            const auto* b = object ? std::get_if<TBrushObject>(object) : nullptr;
-            if (!b) {
-                ++skipped_;
-                return;
-            }
-            brush = *b;
-        }
-        const std::vector<TRect> rects = RegionRects(r.Sub(dataOffset, u32(24)));
-        if (type == kFrameRgn) {
-            const int sx = std::max(1, ToInt(i32(32) * ScaleX())),
-                      sy = std::max(1, ToInt(i32(36) * ScaleY()));
-            for (const TRect& logical : rects) {
-                const TRect b = Normalized(MapRect(logical));
-                FillTargetRect(TRect{b.Left, b.Top, b.Right, std::min(b.Bottom, b.Top + sy)},
-                               brush);
-                FillTargetRect(TRect{b.Left, std::max(b.Top, b.Bottom - sy), b.Right, b.Bottom},
-                               brush);
-                FillTargetRect(TRect{b.Left, b.Top, std::min(b.Right, b.Left + sx), b.Bottom},
-                               brush);
-                FillTargetRect(TRect{std::max(b.Left, b.Right - sx), b.Top, b.Right, b.Bottom},
-                               brush);
-            }
-        } else {
-            for (const TRect& logical : rects)
-                FillTargetRect(MapRect(logical), brush);
-        }
-        return;
-    }
-    case kBitBlt:
-        Blit(r, false);
-        return;
-    case kStretchBlt:
-        Blit(r, true);
-        return;
-    case kStretchDIBits: {
-        if (!needs(80))
-            return;
-        const std::int32_t x = i32(24), y = i32(28);
-        const TRect destLogical{x, y,
-                                static_cast<int>(std::clamp<std::int64_t>(std::int64_t{x} + i32(72),
-                                                                          INT32_MIN, INT32_MAX)),
-                                static_cast<int>(std::clamp<std::int64_t>(std::int64_t{y} + i32(76),
-                                                                          INT32_MIN, INT32_MAX))};
-        // Source rows of a bottom-up bitmap are counted from its bottom line.
-        const bool bottomUp = r.Has(u32(48), 12) && r.I32(u32(48) + 8).value_or(0) > 0;
-        DrawImage(r, destLogical, i32(32), i32(36), i32(40), i32(44), u32(48), u32(52), u32(56),
-                  u32(60), u32(64), bottomUp, false, std::nullopt);
-        return;
-    }
-    case kSetDIBitsToDevice: {
-        if (!needs(76))
-            return;
-        const std::int32_t x = i32(24), y = i32(28), w = i32(40), h = i32(44);
-        const TRect destLogical{
-            x, y,
-            static_cast<int>(std::clamp<std::int64_t>(std::int64_t{x} + w, INT32_MIN, INT32_MAX)),
-            static_cast<int>(std::clamp<std::int64_t>(std::int64_t{y} + h, INT32_MIN, INT32_MAX))};
-        const bool bottomUp = r.Has(u32(48), 12) && r.I32(u32(48) + 8).value_or(0) > 0;
-        DrawImage(r, destLogical, i32(32), i32(36), w, h, u32(48), u32(52), u32(56), u32(60),
-                  u32(64), bottomUp, false, std::nullopt);
-        return;
-    }
-    case kAlphaBlend:
-    case kTransparentBlt: {
-        if (!needs(108))
-            return;
-        const std::int32_t x = i32(24), y = i32(28);
-        const TRect destLogical{x, y,
-                                static_cast<int>(std::clamp<std::int64_t>(std::int64_t{x} + i32(32),
-                                                                          INT32_MIN, INT32_MAX)),
-                                static_cast<int>(std::clamp<std::int64_t>(std::int64_t{y} + i32(36),
-                                                                          INT32_MIN, INT32_MAX))};
-        const bool perPixel = type == kAlphaBlend && (u32(40) >> 24) == 1;
-        std::optional<TColor> key;
-        if (type == kTransparentBlt)
-            key = ColorAt(r, 40);
-        DrawImage(r, destLogical, i32(44), i32(48), i32(100), i32(104), u32(84), u32(88), u32(92),
-                  u32(96), u32(80), false, perPixel, key);
-        return;
-    }
-    case kExtTextOutA:
-    case kExtTextOutW:
-        if (!needs(56))
-            return;
-        Text(r, type == kExtTextOutW);
+        dc_.BkColor = ColorAt(r, 8);
         return;
     default:
+        Q_ASSERT_X(false, "TPlayer::SetTextSetting", "a record of another family");
+        return;
+    }
+}
+
+void TPlayer::MoveTo(std::uint32_t, const TByteView& r) {
+    dc_.Position = QPointF(I32At(r, 8), I32At(r, 12));
+}
+
+void TPlayer::SaveState(std::uint32_t, const TByteView&) {
+    if (saved_.size() < kMaxSavedStates)
+        saved_.push_back(dc_);
+    else
+        ++skipped_;
+}
+
+void TPlayer::RestoreState(std::uint32_t, const TByteView& r) {
+    const std::int64_t relative = I32At(r, 8);
+    const std::int64_t depth = static_cast<std::int64_t>(saved_.size());
+    const std::int64_t index = relative < 0 ? depth + relative + 1 : relative;
+    if (index < 1 || index > depth) {
         ++skipped_;
         return;
     }
+    dc_ = saved_[static_cast<std::size_t>(index - 1)];
+    saved_.resize(static_cast<std::size_t>(index - 1));
+    MappingChanged();
+    ApplyClip();
+}
+
+// --- objects --------------------------------------------------------------------------
+
+void TPlayer::SelectObjectRecord(std::uint32_t, const TByteView& r) {
+    SelectObject(U32At(r, 8));
+}
+
+void TPlayer::DeleteObject(std::uint32_t, const TByteView& r) {
+    if (TObject* object = ObjectAt(U32At(r, 8)))
+        *object = std::monostate{};
+}
+
+void TPlayer::CreatePen(std::uint32_t, const TByteView& r) {
+    TPenObject pen;
+    pen.Style = PenStyleOf(U32At(r, 12) & 0xF);
+    pen.Width = std::abs(static_cast<double>(I32At(r, 16)));
+    pen.Cosmetic = pen.Width == 0;
+    pen.Color = ColorAt(r, 24);
+    CreateObject(U32At(r, 8), pen);
+}
+
+void TPlayer::ExtCreatePen(std::uint32_t, const TByteView& r) {
+    const std::uint32_t style = U32At(r, 28);
+    TPenObject pen;
+    // A hollow brush in the pen's place draws nothing either.
+    pen.Style = U32At(r, 36) == 1 ? psClear : PenStyleOf(style & 0xF);
+    pen.Cosmetic = (style & 0x000F0000) == 0;
+    pen.Width = pen.Cosmetic ? 0 : static_cast<double>(U32At(r, 32));
+    pen.Color = ColorAt(r, 40);
+    CreateObject(U32At(r, 8), pen);
+}
+
+void TPlayer::CreateBrush(std::uint32_t, const TByteView& r) {
+    const std::uint32_t style = U32At(r, 12);
+    // Hatched brushes are drawn solid in their colour.
+    CreateObject(U32At(r, 8), TBrushObject{style == 1 ? bsClear : bsSolid, ColorAt(r, 16)});
+}
+
+void TPlayer::CreatePatternBrush(std::uint32_t, const TByteView& r) {
+    // Pattern brushes: a solid fill in the pattern's place.
+    CreateObject(U32At(r, 8), TBrushObject{bsSolid, clGray});
+}
+
+void TPlayer::CreateOtherObject(std::uint32_t, const TByteView& r) {
+    CreateObject(U32At(r, 8), TOtherObject{});
+}
+
+void TPlayer::CreateFont(std::uint32_t, const TByteView& r) {
+    TFontObject font;
+    font.Height = std::clamp(I32At(r, 12), -1000000, 1000000);
+    font.Weight = I32At(r, 28);
+    font.Italic = r.Data()[32] != 0;
+    font.Underline = r.Data()[33] != 0;
+    font.StrikeOut = r.Data()[34] != 0;
+    font.Charset = static_cast<unsigned char>(r.Data()[35]);
+    std::vector<char16_t> face(32);
+    std::memcpy(face.data(), r.Data() + 40, 64);
+    qsizetype length = 0;
+    while (length < 32 && face[static_cast<std::size_t>(length)] != 0)
+        ++length;
+    font.Face = QString::fromUtf16(face.data(), length);
+    CreateObject(U32At(r, 8), font);
+}
+
+// --- clip -----------------------------------------------------------------------------
+
+void TPlayer::IntersectClip(std::uint32_t, const TByteView& r) {
+    const TRect rect = Normalized(MapRect(RectAt(r, 8)));
+    dc_.Clip = dc_.Clip ? Intersect(*dc_.Clip, rect) : rect;
+    ApplyClip();
+}
+
+void TPlayer::OffsetClip(std::uint32_t, const TByteView& r) {
+    if (!dc_.Clip)
+        return;
+    const TPoint origin = MapToTarget(0, 0);
+    const TPoint moved = MapToTarget(I32At(r, 8), I32At(r, 12));
+    const int dx = moved.X - origin.X, dy = moved.Y - origin.Y;
+    dc_.Clip =
+        TRect{dc_.Clip->Left + dx, dc_.Clip->Top + dy, dc_.Clip->Right + dx, dc_.Clip->Bottom + dy};
+    ApplyClip();
+}
+
+void TPlayer::SelectClipRegion(std::uint32_t, const TByteView& r) {
+    ClipRegion(r);
+}
+
+// --- drawing --------------------------------------------------------------------------
+
+void TPlayer::LineToRecord(std::uint32_t, const TByteView& r) {
+    ApplyPen();
+    Line(MapToTarget(dc_.Position.x(), dc_.Position.y()), MapToTarget(I32At(r, 8), I32At(r, 12)));
+    dc_.Position = QPointF(I32At(r, 8), I32At(r, 12));
+}
+
+void TPlayer::ShapeRecord(std::uint32_t type, const TByteView& r) {
+    Shape(type, MapRect(RectAt(r, 8)));
+}
+
+void TPlayer::SetPixel(std::uint32_t, const TByteView& r) {
+    const TPoint p = MapToTarget(I32At(r, 8), I32At(r, 12));
+    const int w = std::max(1, ToInt(ScaleX())), h = std::max(1, ToInt(ScaleY()));
+    FillTargetRect(Bounds(p.X, p.Y, w, h), TBrushObject{bsSolid, ColorAt(r, 16)});
+}
+
+void TPlayer::PolylineRecord(std::uint32_t type, const TByteView& r) {
+    Polyline(r, type == kPolyline16 || type == kPolylineTo16 || type == kPolygon16,
+             type == kPolylineTo || type == kPolylineTo16, type == kPolygon || type == kPolygon16);
+}
+
+void TPlayer::PaintRegion(std::uint32_t type, const TByteView& r) {
+    const std::size_t dataOffset = type == kFillRgn ? 32 : type == kFrameRgn ? 40 : 28;
+    TBrushObject brush = dc_.Brush;
+    if (type != kPaintRgn) {
+        const TObject* object = ObjectAt(U32At(r, 28));
+        const auto* b = object ? std::get_if<TBrushObject>(object) : nullptr;
+        if (!b) {
+            ++skipped_;
+            return;
+        }
+        brush = *b;
+    }
+    const std::vector<TRect> rects = RegionRects(r.Sub(dataOffset, U32At(r, 24)));
+    if (type == kFrameRgn) {
+        FrameRects(rects, std::max(1, ToInt(I32At(r, 32) * ScaleX())),
+                   std::max(1, ToInt(I32At(r, 36) * ScaleY())), brush);
+        return;
+    }
+    for (const TRect& logical : rects)
+        FillTargetRect(MapRect(logical), brush);
+}
+
+// Each rectangle's edges, `sx` pixels wide at the sides and `sy` high at top
+// and bottom.
+void TPlayer::FrameRects(const std::vector<TRect>& rects, int sx, int sy,
+                         const TBrushObject& brush) {
+    for (const TRect& logical : rects) {
+        const TRect b = Normalized(MapRect(logical));
+        FillTargetRect(TRect{b.Left, b.Top, b.Right, std::min(b.Bottom, b.Top + sy)}, brush);
+        FillTargetRect(TRect{b.Left, std::max(b.Top, b.Bottom - sy), b.Right, b.Bottom}, brush);
+        FillTargetRect(TRect{b.Left, b.Top, std::min(b.Right, b.Left + sx), b.Bottom}, brush);
+        FillTargetRect(TRect{std::max(b.Left, b.Right - sx), b.Top, b.Right, b.Bottom}, brush);
+    }
+}
+
+void TPlayer::TextRecord(std::uint32_t type, const TByteView& r) {
+    Text(r, type == kExtTextOutW);
+}
+
+// --- bitmaps --------------------------------------------------------------------------
+
+void TPlayer::BlitRecord(std::uint32_t type, const TByteView& r) {
+    Blit(r, type == kStretchBlt);
+}
+
+void TPlayer::StretchDIBits(std::uint32_t, const TByteView& r) {
+    const TRect destLogical = ExtentRect(I32At(r, 24), I32At(r, 28), I32At(r, 72), I32At(r, 76));
+    // Source rows of a bottom-up bitmap are counted from its bottom line.
+    DrawImage(r, destLogical, I32At(r, 32), I32At(r, 36), I32At(r, 40), I32At(r, 44), U32At(r, 48),
+              U32At(r, 52), U32At(r, 56), U32At(r, 60), U32At(r, 64),
+              BottomUpBitmap(r, U32At(r, 48)), false, std::nullopt);
+}
+
+void TPlayer::SetDIBitsToDevice(std::uint32_t, const TByteView& r) {
+    const std::int32_t w = I32At(r, 40), h = I32At(r, 44);
+    const TRect destLogical = ExtentRect(I32At(r, 24), I32At(r, 28), w, h);
+    DrawImage(r, destLogical, I32At(r, 32), I32At(r, 36), w, h, U32At(r, 48), U32At(r, 52),
+              U32At(r, 56), U32At(r, 60), U32At(r, 64), BottomUpBitmap(r, U32At(r, 48)), false,
+              std::nullopt);
+}
+
+void TPlayer::BlendOrKeyedBlit(std::uint32_t type, const TByteView& r) {
+    const TRect destLogical = ExtentRect(I32At(r, 24), I32At(r, 28), I32At(r, 32), I32At(r, 36));
+    const bool perPixel = type == kAlphaBlend && (U32At(r, 40) >> 24) == 1;
+    std::optional<TColor> key;
+    if (type == kTransparentBlt)
+        key = ColorAt(r, 40);
+    DrawImage(r, destLogical, I32At(r, 44), I32At(r, 48), I32At(r, 100), I32At(r, 104),
+              U32At(r, 84), U32At(r, 88), U32At(r, 92), U32At(r, 96), U32At(r, 80), false, perPixel,
+              key);
 }
 
 TMetafilePlayback TPlayer::Play() {
@@ -1422,16 +1500,15 @@ TMetafilePlayback TPlayer::Play() {
         return result;
     const std::size_t total =
         std::min<std::size_t>(view_.Size(), view_.U32(emf::kBytesOffset).value_or(0));
-    const int saved = target_.SaveDC();
+    // The target's state comes back as it was, also when drawing fails.
+    const TCanvasStateSaver saver(target_);
     baseClip_ = target_.ClipRect();
-    {
-        TRect area = Normalized(dest_);
-        if (baseClip_)
-            area = Union(area, Normalized(*baseClip_));
-        const int margin = std::max(area.Width(), area.Height()) + 16;
-        playfield_ =
-            TRect{area.Left - margin, area.Top - margin, area.Right + margin, area.Bottom + margin};
-    }
+    TRect area = Normalized(dest_);
+    if (baseClip_)
+        area = Union(area, Normalized(*baseClip_));
+    const int margin = std::max(area.Width(), area.Height()) + 16;
+    playfield_ =
+        TRect{area.Left - margin, area.Top - margin, area.Right + margin, area.Bottom + margin};
     std::size_t offset = 0;
     while (offset < total) {
         const auto type = view_.U32(offset);
@@ -1443,6 +1520,8 @@ TMetafilePlayback TPlayer::Play() {
         const TByteView record = view_.Sub(offset, *size);
         ++result.Records;
         offset += *size;
+        Q_ASSERT_X(offset <= total, "TPlayer::Play",
+                   "the stream stands at the next record, never past the data");
         if (offset == *size && *type != emf::kRecordHeader) {
             result.Stopped = true;
             break;
@@ -1451,17 +1530,13 @@ TMetafilePlayback TPlayer::Play() {
             break;
         if (*type == emf::kRecordHeader)
             continue;
-        if (!Handled(*type)) {
+        const TRecordEntry* entry = RecordEntry(*type);
+        if (!entry || !U_emf_record_safe(record.Data())) {
             ++skipped_;
             continue;
         }
-        if (!U_emf_record_safe(record.Data())) {
-            ++skipped_;
-            continue;
-        }
-        PlayRecord(*type, record);
+        PlayRecord(*entry, *type, record);
     }
-    target_.RestoreDC(saved);
     result.Skipped = skipped_;
     return result;
 }

@@ -4,6 +4,7 @@
 #include "platform/graphics/text_format.h"
 
 #include "platform/graphics/canvas.h"
+#include "platform/graphics/canvas_state_saver.h"
 
 #include <algorithm>
 
@@ -253,11 +254,7 @@ int DrawTextOnCanvas(TCanvas& canvas, const QString& text, TRect& rect, unsigned
         return layout.Height;
     }
     // The whole state comes back afterwards, also when drawing fails.
-    struct Restore {
-        TCanvas& Canvas;
-        int Saved;
-        ~Restore() { Canvas.RestoreDC(Saved); }
-    } restore{canvas, canvas.SaveDC()};
+    const TCanvasStateSaver saver(canvas);
     if (!(format & DT_NOCLIP))
         canvas.IntersectClipRect(rect);
     canvas.SetTextAlign(TA_LEFT | TA_TOP);

@@ -7,11 +7,13 @@
 #include "platform/keys.h"
 #include "platform/testing/scoped_test_clock.h"
 #include "statusbar/ex_status_bar.h"
+#include "statusbar/ex_status_bar_p.h"
 
 #include <QImage>
 
 #include <map>
 #include <memory>
+#include <vector>
 
 // Lock-key states the tests decide.
 class TScriptedKeyboard : public TKeyboardState {
@@ -36,16 +38,38 @@ public:
     }
 };
 
+// The bar with the counters and registrations its tests read.
+class TTestExStatusBar : public TExStatusBar {
+public:
+    using TExStatusBar::TExStatusBar;
+
+    int PaintCount(int index) const { return Private().PaintCount(index); }
+    int RefitCount(int index) const { return Private().RefitCount(index); }
+    void ResetCounters() { TExStatusBarPrivate::Of(*this).ResetCounters(); }
+    void RemoveFromActivationWatch(TExStatusPanel* panel) {
+        TExStatusBarPrivate::Of(*this).RemoveFromActivationWatch(panel);
+    }
+    const std::vector<TExStatusPanel*>& ActivationWatch() const {
+        return Private().ActivationWatch();
+    }
+    bool HookedIntoMainWindow() const { return Private().HookedIntoMainWindow(); }
+    int LibraryUsers() const { return Private().LibraryUsers(); }
+    unsigned LibraryMessage() const { return Private().LibraryMessage(); }
+
+private:
+    const TExStatusBarPrivate& Private() const { return TExStatusBarPrivate::Of(*this); }
+};
+
 // A 508 x 19 bar, as wide as the main window's.
-inline std::unique_ptr<TExStatusBar> MakeBar(int width = 508) {
-    auto bar = std::make_unique<TExStatusBar>();
+inline std::unique_ptr<TTestExStatusBar> MakeBar(int width = 508) {
+    auto bar = std::make_unique<TTestExStatusBar>();
     bar->resize(width, TStatusBar::DefaultHeight);
     return bar;
 }
 
 // The main window's bar: time 60, date 80, normal 320 (hint "...", gauge
 // speed 10), normal 50, all centred.
-inline std::unique_ptr<TExStatusBar> MakeMainWindowBar() {
+inline std::unique_ptr<TTestExStatusBar> MakeMainWindowBar() {
     auto bar = MakeBar();
     bar->BeginLoad();
     const TExStatusPanelType types[] = {sptTime, sptDate, sptNormal, sptNormal};

@@ -10,7 +10,7 @@
 namespace {
 
 // A bar with one 200-pixel percent gauge (and a filler panel after it).
-std::unique_ptr<TExStatusBar> GaugeBar(TExStatusPanel*& gauge, int width = 200) {
+std::unique_ptr<TTestExStatusBar> GaugeBar(TExStatusPanel*& gauge, int width = 200) {
     auto bar = MakeBar();
     gauge = bar->Panels().Add();
     gauge->SetWidth(width);

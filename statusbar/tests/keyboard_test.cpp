@@ -26,7 +26,7 @@ void SendKey(QWindow* window, QEvent::Type type, int key, bool autoRepeat = fals
 }
 
 // A shown bar with a Caps Lock panel (0), a Num Lock panel (1) and a filler.
-std::unique_ptr<TExStatusBar> LockBar() {
+std::unique_ptr<TTestExStatusBar> LockBar() {
     auto bar = MakeBar();
     bar->Panels().Add()->SetPanelType(sptCapsLock);
     bar->Panels().Add()->SetPanelType(sptNumLock);
@@ -63,12 +63,12 @@ public:
 TEST(KeyLockDrawing, LockOnUsesTheFontColourAndOffGreyText) {
     TScriptedKeyboard keyboard;
     auto bar = LockBar();
-    keyboard.toggled[20] = false;
+    keyboard.toggled[VK_CAPITAL] = false;
     bar->Panels()[0]->Redraw();
     QImage inside = PanelInside(*bar, 0);
     EXPECT_EQ(CountColor(inside, clWindowText), 0);
     EXPECT_GT(CountColor(inside, clGrayText), 5);
-    keyboard.toggled[20] = true;
+    keyboard.toggled[VK_CAPITAL] = true;
     bar->Panels()[0]->Redraw();
     inside = PanelInside(*bar, 0);
     EXPECT_GT(CountColor(inside, clWindowText), 5);
@@ -191,7 +191,7 @@ TEST(KeyLockLibrary, LibraryNotificationsSetTheKeyStateAndRepaint) {
     EXPECT_TRUE(bar->ActivationWatch().empty());
     ASSERT_NE(exkb::SimulateEntry(), nullptr);
     bar->ResetCounters();
-    exkb::SimulateEntry()(20, 1);
+    exkb::SimulateEntry()(VK_CAPITAL, 1);
     QCoreApplication::sendPostedEvents(bar.get());
     EXPECT_TRUE(bar->Panels()[0]->KeyState());
     EXPECT_FALSE(bar->Panels()[1]->KeyState());
@@ -199,7 +199,7 @@ TEST(KeyLockLibrary, LibraryNotificationsSetTheKeyStateAndRepaint) {
     EXPECT_EQ(bar->PaintCount(1), 0);
     // The state drawn is the library's, not the keyboard's.
     EXPECT_GT(CountColor(PanelInside(*bar, 0), clWindowText), 5);
-    exkb::SimulateEntry()(20, 0);
+    exkb::SimulateEntry()(VK_CAPITAL, 0);
     QCoreApplication::sendPostedEvents(bar.get());
     EXPECT_FALSE(bar->Panels()[0]->KeyState());
 
@@ -211,7 +211,7 @@ TEST(KeyLockLibrary, LibraryNotificationsSetTheKeyStateAndRepaint) {
 
 TEST(KeyLockLibrary, NewKeyLockPanelInLibraryModeReadsTheKeyState) {
     TScriptedKeyboard keyboard;
-    keyboard.toggled[145] = true;
+    keyboard.toggled[VK_SCROLL] = true;
     TBuiltLibrary library;
     auto bar = MakeBar();
     bar->SetUseMonitorDLL(true); // no key-lock panel yet: nothing loaded

@@ -10,7 +10,7 @@
 
 TEST(StatusBarSnapshot, EveryPanelTypeRendersToAPicture) {
     TScriptedKeyboard keyboard;
-    keyboard.toggled[20] = true;
+    keyboard.toggled[VK_CAPITAL] = true;
     TFixedClock clock(2024, 5, 17, 14, 7, 33);
     auto bar = MakeBar(900);
     auto add = [&](int width) {
