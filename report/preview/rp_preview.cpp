@@ -52,6 +52,10 @@ TRpPreview::~TRpPreview() {
 
 // ---- Printer object and pages -------------------------------------------------
 
+TRpPrinter* TRpPreview::Printer() const {
+    return printer_;
+}
+
 void TRpPreview::SetPrinter(TRpPrinter* printer) {
     if (printer_ && printer_->ClientWindow() == this) {
         // Clearing the flag cancels a busy document; the object may hand

@@ -42,7 +42,7 @@ public:
     void ZoomToWidth();
     TRpZoomState ZoomState() const { return zoomState_; }
 
-    TRpPrinter* Printer() const { return printer_; }
+    TRpPrinter* Printer() const;
     // Attaches a printer object (null detaches). A previous object that
     // reports to this view stops showing its preview (a busy document is
     // cancelled) and loses its client window. The new one reports to this
