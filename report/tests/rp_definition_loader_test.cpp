@@ -69,7 +69,7 @@ TEST(RpRelQuest, ReportValues) {
     EXPECT_EQ(r.Frame().Color(), clBlack);
     EXPECT_EQ(r.Functions().Names(), QStringList({"PAGENUMBER", "COLUMNNUMBER", "REPORTTITLE"}));
     EXPECT_EQ(r.Functions().Expressions(), QStringList({"0", "0", "''"}));
-    EXPECT_EQ(r.Options(), RpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter}));
+    EXPECT_EQ(r.Options(), TRpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter}));
     EXPECT_EQ(r.Page().PaperSize(), TRpPaperSize::A4);
     EXPECT_EQ(r.Page().Orientation(), poLandscape);
     EXPECT_EQ(r.Page().Columns(), 1);
