@@ -151,6 +151,7 @@ void TRpCompress::CodeByte(std::uint8_t value) {
     int depth = 0;
     int a = value + kFirstLeaf;
     while (a != kRoot) {
+        Q_ASSERT_X(depth < 257, "TRpCompress::CodeByte", "leaf deeper than the tree can grow");
         const int p = up_[a];
         path[depth++] = right_[p] == a;
         a = p;

@@ -631,9 +631,9 @@ std::unique_ptr<TRpReport> Reader::Report(const QJsonValue& rootValue) {
         Functions(val("Functions"), key("Functions"), report->Functions());
     if (has("Options")) {
         const QJsonArray a = Array(val("Options"), key("Options"));
-        TRpOptions set = 0;
+        TRpOptions set;
         for (qsizetype i = 0; i < a.size(); ++i)
-            set |= static_cast<unsigned>(Enum(a.at(i), Index(key("Options"), i), options));
+            set |= Enum(a.at(i), Index(key("Options"), i), options);
         report->SetOptions(set);
     }
     if (has("Page"))

@@ -316,15 +316,17 @@ void TRpPageList::SeekToPage(int n) {
     // records, and there are at most page count steps: damaged links end
     // the walk with a read error instead of a loop.
     int steps = 0;
+    // The page number of the record the stream stands at; the stream moves
+    // past it.
+    const auto readNumber = [&] {
+        const int number = stream.ReadInt32();
+        if (OnSeekStep) {
+            OnSeekStep(number);
+        }
+        return number;
+    };
     if (m < n) {
-        for (;;) {
-            const int number = stream.ReadInt32();
-            if (OnSeekStep) {
-                OnSeekStep(number);
-            }
-            if (number == n) {
-                break;
-            }
+        for (int number = readNumber(); number != n; number = readNumber()) {
             if (number > n || ++steps > pageCount_) {
                 ThrowReadError();
             }
@@ -335,16 +337,8 @@ void TRpPageList::SeekToPage(int n) {
             stream.Seek(next, soFromBeginning);
             position = next;
         }
-        stream.Seek(-4, soFromCurrent);
     } else if (m > n) {
-        for (;;) {
-            const int number = stream.ReadInt32();
-            if (OnSeekStep) {
-                OnSeekStep(number);
-            }
-            if (number == n) {
-                break;
-            }
+        for (int number = readNumber(); number != n; number = readNumber()) {
             if (number < n || ++steps > pageCount_ || position - 4 < header_.Length) {
                 ThrowReadError();
             }
@@ -356,7 +350,9 @@ void TRpPageList::SeekToPage(int n) {
             stream.Seek(previous, soFromBeginning);
             position = previous;
         }
-        stream.Seek(-4, soFromCurrent);
+    }
+    if (m != n) {
+        stream.Seek(-4, soFromCurrent); // back to the start of page n's record
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/messages.h"
 #include "report/rp_controller.h"
+#include "report/rp_error.h"
 #include "report/rp_printable.h"
 #include "report/rp_printer.h"
 
@@ -145,7 +146,7 @@ void TRpReportBands::SetHasSummary(bool on) {
 
 TCustomRpReport::TCustomRpReport()
     : bands_(this), units_(RpDefaultUnit()),
-      options_(RpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter})),
+      options_(TRpOption::FirstPageHeader | TRpOption::LastPageFooter),
       messageWindow_(std::make_unique<TRpReportMessages>(this)) {
     // Japanese systems keep the framework's own default face, which can
     // show their script.
@@ -214,11 +215,11 @@ TRpCustomBand* TCustomRpReport::AddBand(std::unique_ptr<TRpCustomBand> band) {
     if (!band)
         return nullptr;
     TRpCustomBand* raw = band.get();
-    for (const auto& b : bandList_) {
-        if (b.get() == raw) {
-            (void)band.release(); // already ours: never own it twice
-            return raw;
-        }
+    // A band in a report's list is owned there, so this pointer is a second
+    // owner: let it go before refusing, or the band would be freed twice.
+    if (raw->Report()) {
+        (void)band.release();
+        throw ERpError(QStringLiteral("Band %1 is already in a report").arg(raw->Name()));
     }
     bandList_.push_back(std::move(band));
     raw->AttachTo(this);
@@ -314,6 +315,8 @@ void TCustomRpReport::SortBands() {
         if (c)
             ordered.push_back(std::move(c));
     }
+    Q_ASSERT_X(ordered.size() == rest.size() + children.size(), "TCustomRpReport::SortBands",
+               "a band lost or placed twice");
     bandList_ = std::move(ordered);
 }
 

@@ -12,9 +12,9 @@
 #include "report/rp_page.h"
 #include "report/rp_printer_settings.h"
 
+#include <QFlags>
 #include <QString>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -30,13 +30,8 @@ struct TMessage;
 struct TRpEvElement;
 
 enum class TRpOption : unsigned { FirstPageHeader = 1u, LastPageFooter = 2u, Compression = 4u };
-using TRpOptions = unsigned;
-constexpr TRpOptions RpOptions(std::initializer_list<TRpOption> options) {
-    TRpOptions set = 0;
-    for (TRpOption o : options)
-        set |= static_cast<unsigned>(o);
-    return set;
-}
+Q_DECLARE_FLAGS(TRpOptions, TRpOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TRpOptions)
 
 // The six band-presence switches: each reads whether a band of its type is
 // in the report's band list; setting one creates or destroys that band.
@@ -82,7 +77,7 @@ public:
     void SetUnits(TRpUnit units);
     TRpOptions Options() const { return options_; }
     void SetOptions(TRpOptions options) { options_ = options; }
-    bool HasOption(TRpOption o) const { return (options_ & static_cast<unsigned>(o)) != 0; }
+    bool HasOption(TRpOption o) const { return options_.testFlag(o); }
 
     const TFont& Font() const { return font_; }
     void SetFont(const TFont& font);
@@ -117,7 +112,9 @@ public:
     // group headers, detail, sub-detail, group footers, summary, page
     // footer, overlay; a child band right after its parent).
     const std::vector<std::unique_ptr<TRpCustomBand>>& BandList() const { return bandList_; }
-    // Takes ownership; rebuilds the order and re-lays the bands.
+    // Takes ownership; rebuilds the order and re-lays the bands. A band
+    // already in a report (this one or another) is refused with ERpError and
+    // stays where it is.
     TRpCustomBand* AddBand(std::unique_ptr<TRpCustomBand> band);
     // Destroys the band (and its controls); links to it are cleared.
     void RemoveBand(TRpCustomBand* band);

@@ -321,6 +321,8 @@ void TCustomRpReport::PrintBand(TRpCustomBand* band) {
         } else {
             MakeRoom(band);
         }
+        Q_ASSERT_X(pageCount_ > 0, "TCustomRpReport::PrintBand",
+                   "a band placed before page 1 started");
         PrintBandContents(band, height);
         // The first page's headers and title may stand alone above a forced
         // break; anything else makes the page worth keeping.

@@ -4,6 +4,7 @@
 #include "store/database_error.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -151,6 +152,10 @@ void TDataSet::CloseCursor() {
 }
 
 void TDataSet::SyncCursor() {
+    Q_ASSERT_X(windowCount_ == 0 || windowCount_ == 1, "TDataSet::SyncCursor",
+               "the window holds one record at most");
+    Q_ASSERT_X(windowCount_ > 0 || !cursorOnActive_, "TDataSet::SyncCursor",
+               "the engine stands on a record the window does not hold");
     if (windowCount_ > 0 && !cursorOnActive_) {
         // A record deleted meanwhile by another user leaves the engine in the
         // gap where it was, from which Next and Prior read its neighbours.
@@ -201,47 +206,40 @@ void TDataSet::UpdateRecord() {
 }
 
 void TDataSet::First() {
-    CheckBrowseMode();
-    ClearBuffers();
-    bof_ = true;
-    eof_ = true;
-    try {
-        InternalFirst();
-        if (GetRecord(buffers_[0], gmNext, false) == grOK) {
-            windowCount_ = 1;
-            cursorOnActive_ = true;
-            bof_ = false;
-            eof_ = false;
-        }
-    } catch (...) {
-        bof_ = true;
-        DataEvent(deDataSetChange);
-        throw;
-    }
-    bof_ = true;
-    DataEvent(deDataSetChange);
+    MoveToEnd(false);
 }
 
 void TDataSet::Last() {
+    MoveToEnd(true);
+}
+
+void TDataSet::MoveToEnd(bool last) {
     CheckBrowseMode();
     ClearBuffers();
     bof_ = true;
     eof_ = true;
+    // An engine failure still leaves the data set at that end, with its links
+    // told, before it reaches the caller. Not a scope guard: the links'
+    // handlers may throw, and a guard's clean-up runs where nothing may.
+    std::exception_ptr failure;
     try {
-        InternalLast();
-        if (GetRecord(buffers_[0], gmPrior, false) == grOK) {
+        if (last)
+            InternalLast();
+        else
+            InternalFirst();
+        if (GetRecord(buffers_[0], last ? gmPrior : gmNext, false) == grOK) {
             windowCount_ = 1;
             cursorOnActive_ = true;
             bof_ = false;
             eof_ = false;
         }
     } catch (...) {
-        eof_ = true;
-        DataEvent(deDataSetChange);
-        throw;
+        failure = std::current_exception();
     }
-    eof_ = true;
+    (last ? eof_ : bof_) = true;
     DataEvent(deDataSetChange);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TDataSet::Next() {

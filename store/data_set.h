@@ -163,6 +163,8 @@ private:
     // Reads the record at the engine's position, else the next, else the
     // prior one; sets the flags and sends data set changed.
     void Resync();
+    // First (last false) and Last: the window holds the record at that end.
+    void MoveToEnd(bool last);
     void MoveOne(bool forward);
     void CheckRequiredFields();
     void CloseCursor();

@@ -56,6 +56,9 @@ QString CutToCharacters(const QString& text, int size) {
         i += pair ? 2 : 1;
         ++count;
     }
+    Q_ASSERT_X(i == text.size() || !text.at(i - 1).isHighSurrogate() ||
+                   !text.at(i).isLowSurrogate(),
+               "CutToCharacters", "a character cut in two");
     return text.left(i);
 }
 

@@ -2,6 +2,7 @@
 // and pixel by pixel, and the reader's refusal of damaged definitions.
 #include "report/rp_definition_loader.h"
 
+#include "platform/testing/exception_message.h"
 #include "report/fr_rel_quest.h"
 #include "report/rp_db_text.h"
 #include "report/rp_label.h"
@@ -68,7 +69,7 @@ TEST(RpRelQuest, ReportValues) {
     EXPECT_EQ(r.Frame().Color(), clBlack);
     EXPECT_EQ(r.Functions().Names(), QStringList({"PAGENUMBER", "COLUMNNUMBER", "REPORTTITLE"}));
     EXPECT_EQ(r.Functions().Expressions(), QStringList({"0", "0", "''"}));
-    EXPECT_EQ(r.Options(), RpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter}));
+    EXPECT_EQ(r.Options(), TRpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter}));
     EXPECT_EQ(r.Page().PaperSize(), TRpPaperSize::A4);
     EXPECT_EQ(r.Page().Orientation(), poLandscape);
     EXPECT_EQ(r.Page().Columns(), 1);
@@ -318,14 +319,10 @@ TEST_P(RpDefinitionDamage, RaisesAnErrorNamingTheProblem) {
     data.replace(at, static_cast<qsizetype>(qstrlen(d.from)), d.to);
     TRpDefinitionLoader loader;
     loader.AddDataSet("TPerguntas", nullptr);
-    try {
-        (void)loader.Load(data, "rel_quest.json");
-        ADD_FAILURE() << "no error";
-    } catch (const ERpDefinitionError& e) {
-        EXPECT_TRUE(e.Message().contains("rel_quest.json")) << e.Message().toStdString();
-        EXPECT_TRUE(e.Message().contains(QString::fromUtf8(d.message)))
-            << e.Message().toStdString();
-    }
+    const QString message =
+        ExceptionMessage<ERpDefinitionError>([&] { (void)loader.Load(data, "rel_quest.json"); });
+    EXPECT_TRUE(message.contains("rel_quest.json")) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8(d.message))) << message.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -359,12 +356,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RpDefinitionLoader, MissingFileNamesTheFile) {
     TRpDefinitionLoader loader;
-    try {
-        (void)loader.LoadFile("/nonexistent/rel_quest.json");
-        ADD_FAILURE() << "no error";
-    } catch (const ERpDefinitionError& e) {
-        EXPECT_TRUE(e.Message().contains("/nonexistent/rel_quest.json"));
-    }
+    EXPECT_TRUE(ExceptionMessage<ERpDefinitionError>([&] {
+                    (void)loader.LoadFile("/nonexistent/rel_quest.json");
+                }).contains("/nonexistent/rel_quest.json"));
 }
 
 TEST(RpDefinitionLoader, EmptyAndBinaryInputAreRefused) {

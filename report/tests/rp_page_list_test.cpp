@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/exceptions.h"
 #include "platform/graphics/metafile.h"
+#include "platform/testing/exception_message.h"
 #include "report/rp_compress.h"
 #include "report/tests/rp_test_support.h"
 
@@ -21,7 +22,6 @@ namespace {
 using rptest::BuildFile;
 using rptest::GetI32;
 using rptest::MakeEmf;
-using rptest::MessageOf;
 
 QByteArray ReadFile(const QString& name) {
     QFile f(name);
@@ -402,7 +402,7 @@ TEST(RpPageList, SavingWhereNoFileCanBeMadeSaysWhichAndWhy) {
     TRpPageList list;
     Fill(list, Pages(1));
     const QString name = tmp.File("missing/dir/report.rpp");
-    const QString message = MessageOf([&] { list.SaveToFile(name); });
+    const QString message = ExceptionMessage([&] { list.SaveToFile(name); });
     const QString prefix = QStringLiteral("Cannot create file \"%1\". ").arg(name);
     EXPECT_TRUE(message.startsWith(prefix)) << message.toStdString();
     EXPECT_GT(message.size(), prefix.size());
@@ -413,7 +413,7 @@ TEST(RpPageList, OpeningAMissingFileFailsAndKeepsTheCurrentPages) {
     const auto pages = Pages(2);
     TRpPageList list;
     Fill(list, pages);
-    const QString message = MessageOf([&] { list.LoadFromFile(tmp.File("none.rpp")); });
+    const QString message = ExceptionMessage([&] { list.LoadFromFile(tmp.File("none.rpp")); });
     EXPECT_TRUE(message.startsWith("Cannot open file \"")) << message.toStdString();
     EXPECT_EQ(list.PageCount(), 2);
     EXPECT_EQ(list.GetPageData(2), pages[1]);
@@ -496,7 +496,7 @@ TEST_P(RpPageListDamaged, FailsWithTheStoresMessage) {
     rptest::ScopedTempDir tmp;
     const QString name = tmp.File("damaged.rpp");
     WriteFile(name, GetParam().file());
-    const QString message = MessageOf([&] {
+    const QString message = ExceptionMessage([&] {
         TRpPageList list;
         list.LoadFromFile(name);
         for (int n = 1; n <= list.PageCount(); ++n) {
@@ -532,7 +532,7 @@ TEST(RpPageList, DamagedOpenLeavesTheStoreAsItWas) {
     Fill(list, pages);
     const QString name = tmp.File("bad.rpp");
     WriteFile(name, ShorterThanAHeader());
-    EXPECT_EQ(MessageOf([&] { list.LoadFromFile(name); }), "Stream read error");
+    EXPECT_EQ(ExceptionMessage([&] { list.LoadFromFile(name); }), "Stream read error");
     EXPECT_EQ(list.PageCount(), 2);
     EXPECT_EQ(list.GetPageData(1), pages[0]);
 }
@@ -611,8 +611,9 @@ TEST(RpPageList, InvalidPageIsRefusedAndNothingIsAdded) {
     const qint64 size = list.Stream()->Size();
     QByteArray bad = MakeEmf(10, 10);
     bad[40] = 'x';
-    EXPECT_EQ(MessageOf([&] { list.AddPageData(bad); }), "Metafile is not valid");
-    EXPECT_EQ(MessageOf([&] { list.AddPageData(QByteArray(20, 'y')); }), "Metafile is not valid");
+    EXPECT_EQ(ExceptionMessage([&] { list.AddPageData(bad); }), "Metafile is not valid");
+    EXPECT_EQ(ExceptionMessage([&] { list.AddPageData(QByteArray(20, 'y')); }),
+              "Metafile is not valid");
     EXPECT_EQ(list.PageCount(), 2);
     EXPECT_EQ(list.Stream()->Size(), size);
 }
@@ -625,7 +626,7 @@ TEST(RpPageList, FailedAddLeavesTheStoreReadable) {
     TRpPageList list;
     list.LoadFromFile(name);
     // An opened saved report is read-only.
-    EXPECT_EQ(MessageOf([&] { list.AddPageData(MakeEmf(5, 5)); }), "Stream write error");
+    EXPECT_EQ(ExceptionMessage([&] { list.AddPageData(MakeEmf(5, 5)); }), "Stream write error");
     EXPECT_EQ(list.PageCount(), 2);
     EXPECT_EQ(list.GetPageData(2), pages[1]);
     EXPECT_EQ(ReadFile(name), BuildFile(pages, false));

@@ -8,6 +8,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/metafile.h"
 #include "platform/graphics/metafile_canvas.h"
+#include "platform/testing/exception_message.h"
 #include "report/rp_page_list.h"
 #include "report/tests/rp_pdf_test_support.h"
 #include "report/tests/rp_test_support.h"
@@ -21,7 +22,6 @@
 namespace {
 
 using rptest::ListingPage;
-using rptest::MessageOf;
 using rptest::Poppler;
 
 // A store holding the pages, finished.
@@ -196,16 +196,16 @@ TEST(RpPdfExport, FailuresNameTheirCauseAndLeaveAnExistingFileAlone) {
         f.write("an earlier export");
     }
     TRpPdfExport exporter(list);
-    EXPECT_EQ(MessageOf([&] { exporter.Export(pdf); }),
+    EXPECT_EQ(ExceptionMessage([&] { exporter.Export(pdf); }),
               "Page 2 cannot be exported: Metafile is not valid");
     exporter.SetRange(2, 3);
-    EXPECT_EQ(MessageOf([&] { exporter.Export(pdf); }),
+    EXPECT_EQ(ExceptionMessage([&] { exporter.Export(pdf); }),
               "Page 2 cannot be exported: Metafile is not valid");
     exporter.SetRange(3, 4);
-    EXPECT_EQ(MessageOf([&] { exporter.Export(pdf); }),
+    EXPECT_EQ(ExceptionMessage([&] { exporter.Export(pdf); }),
               "Pages 3 to 4 cannot be exported: the report has 3 page(s)");
     exporter.SetRange(3, 2);
-    EXPECT_EQ(MessageOf([&] { exporter.Export(pdf); }),
+    EXPECT_EQ(ExceptionMessage([&] { exporter.Export(pdf); }),
               "Pages 3 to 2 cannot be exported: the report has 3 page(s)");
     QFile earlier(pdf);
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
@@ -214,7 +214,7 @@ TEST(RpPdfExport, FailuresNameTheirCauseAndLeaveAnExistingFileAlone) {
 
     exporter.SetRange(1, 1);
     const QString nowhere = tmp.File("no/such/dir/out.pdf");
-    const QString message = MessageOf([&] { exporter.Export(nowhere); });
+    const QString message = ExceptionMessage([&] { exporter.Export(nowhere); });
     EXPECT_TRUE(message.startsWith("Cannot create file \"" + nowhere + "\". "))
         << message.toStdString();
     EXPECT_GT(message.size(), QStringLiteral("Cannot create file \"\". ").size() + nowhere.size());
@@ -234,7 +234,7 @@ TEST(RpPdfExport, PageWhoseDrawingBreaksOffIsRefusedRatherThanWrittenInPart) {
     list.AddPageData(broken);
     list.Finish();
     const QString pdf = tmp.File("out.pdf");
-    EXPECT_EQ(MessageOf([&] { TRpPdfExport(list).Export(pdf); }),
+    EXPECT_EQ(ExceptionMessage([&] { TRpPdfExport(list).Export(pdf); }),
               "Page 2 cannot be exported: its drawing is damaged after record 1");
     EXPECT_FALSE(QFile::exists(pdf));
 }
@@ -243,14 +243,14 @@ TEST(RpPdfExport, EmptyStoreAndPagesLargerThanAnyPaperAreRefused) {
     rptest::ScopedTempDir tmp;
     const QString pdf = tmp.File("out.pdf");
     TRpPageList empty;
-    EXPECT_EQ(MessageOf([&] { TRpPdfExport(empty).Export(pdf); }),
+    EXPECT_EQ(ExceptionMessage([&] { TRpPdfExport(empty).Export(pdf); }),
               "The report has no pages to export");
 
     TRpPageList list;
     list.CreateStream();
     list.AddPageData(rptest::MakeEmf(19999, 19999));
     list.Finish();
-    EXPECT_EQ(MessageOf([&] { TRpPdfExport(list).Export(pdf); }),
+    EXPECT_EQ(ExceptionMessage([&] { TRpPdfExport(list).Export(pdf); }),
               "Page 1 cannot be exported: its size of 19999 x 19999 pixels (5291 x 5291 mm) is "
               "not that of a sheet of paper; a page measures at most 2000 mm a side");
     EXPECT_FALSE(QFile::exists(pdf));

@@ -2,6 +2,8 @@
 // and layout, and the unit that spreads to page, bands and controls.
 #include "report/rp_report.h"
 
+#include "platform/testing/exception_message.h"
+#include "report/rp_error.h"
 #include "report/rp_label.h"
 #include "report/rp_units.h"
 
@@ -33,7 +35,8 @@ TEST(RpReport, NewReportHasFirstPageHeaderAndLastPageFooterOnly) {
     EXPECT_TRUE(report.HasOption(TRpOption::FirstPageHeader));
     EXPECT_TRUE(report.HasOption(TRpOption::LastPageFooter));
     EXPECT_FALSE(report.HasOption(TRpOption::Compression));
-    EXPECT_EQ(report.Options(), RpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter}));
+    EXPECT_EQ(report.Options(),
+              TRpOptions({TRpOption::FirstPageHeader, TRpOption::LastPageFooter}));
 }
 
 TEST(RpReport, NewReportDefaults) {
@@ -106,6 +109,25 @@ TEST(RpReport, ChildBandFollowsItsParent) {
     auto* orphan = dynamic_cast<TRpChildBand*>(report.FindBand(rbChild));
     ASSERT_NE(orphan, nullptr);
     EXPECT_EQ(orphan->ParentBand(), nullptr);
+}
+
+// Handing over a band that a report owns already makes a second owner; the
+// band is refused and stays in the report that owns it, be it this one or
+// another.
+TEST(RpReport, ABandAlreadyInAReportIsRefusedAndStaysWhereItIs) {
+    TRpReport owner;
+    TRpReport other;
+    owner.Bands().SetHasDetail(true);
+    TRpCustomBand* detail = owner.FindBand(rbDetail);
+    for (TRpReport* target : {&other, &owner}) {
+        EXPECT_EQ(ExceptionMessage<ERpError>(
+                      [&] { target->AddBand(std::unique_ptr<TRpCustomBand>(detail)); }),
+                  QStringLiteral("Band DetailBand1 is already in a report"));
+        EXPECT_TRUE(other.BandList().empty());
+        ASSERT_EQ(owner.BandList().size(), 1u);
+        EXPECT_EQ(owner.BandList()[0].get(), detail);
+        EXPECT_EQ(detail->Report(), &owner);
+    }
 }
 
 TEST(RpReport, BandsLieUnderEachOtherInsideTheMargins) {

@@ -5,6 +5,7 @@
 
 #include "platform/graphics/metafile.h"
 #include "platform/messages.h"
+#include "platform/testing/exception_message.h"
 #include "platform/testing/scoped_test_clock.h"
 #include "platform/testing/scripted_printer.h"
 #include "report/rp_error.h"
@@ -213,24 +214,16 @@ TEST_F(RunTest, AFailedRunLeavesTheReportReadyForTheNextPreview) {
     auto printer = std::make_unique<TRpPrinter>();
     printer->BeginDocument(); // busy: a run cannot begin another document on it
     Report().SetPrinter(std::move(printer));
-    try {
-        Report().Generate();
-        FAIL() << "no exception";
-    } catch (const ERpError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("RpPrinter not ready"));
-    }
+    EXPECT_EQ(ExceptionMessage<ERpError>([&] { Report().Generate(); }),
+              QStringLiteral("RpPrinter not ready"));
     EXPECT_TRUE(Report().Idle());
     EXPECT_EQ(Generate(), 2);
 }
 
 TEST_F(RunTest, NewPageOutsideADocumentIsRefused) {
     TRpPrinter printer;
-    try {
-        printer.NewPage();
-        FAIL() << "no exception";
-    } catch (const ERpError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Illegal call to NewPage"));
-    }
+    EXPECT_EQ(ExceptionMessage<ERpError>([&] { printer.NewPage(); }),
+              QStringLiteral("Illegal call to NewPage"));
 }
 
 TEST_F(RunTest, PagesOutsideTheRequestedRangeAreMadeButNotPrinted) {

@@ -3,6 +3,7 @@
 #include "report/rp_stream.h"
 
 #include "platform/exceptions.h"
+#include "platform/testing/exception_message.h"
 #include "report/tests/rp_test_support.h"
 
 #include <QBuffer>
@@ -12,7 +13,6 @@
 
 namespace {
 
-using rptest::MessageOf;
 TEST(RpStream, StaysInMemoryUpToItsLimit) {
     rptest::ScopedTempDir tmp;
     TRpStream stream(100);
@@ -61,14 +61,14 @@ TEST(RpStream, SeeksFromEachOrigin) {
     char c = 0;
     stream.ReadBuffer(&c, 1);
     EXPECT_EQ(c, '6');
-    EXPECT_EQ(MessageOf([&] { stream.Seek(-1, soFromBeginning); }), "Stream read error");
+    EXPECT_EQ(ExceptionMessage([&] { stream.Seek(-1, soFromBeginning); }), "Stream read error");
 }
 
 TEST(RpStream, ShortReadIsAReadError) {
     TRpStream stream;
     stream.WriteInt32(7);
     stream.Seek(2, soFromBeginning);
-    EXPECT_EQ(MessageOf([&] { stream.ReadInt32(); }), "Stream read error");
+    EXPECT_EQ(ExceptionMessage([&] { stream.ReadInt32(); }), "Stream read error");
 }
 
 TEST(RpStream, CopyToCopiesEverythingInBlocksAndEndsAtTheEnd) {
@@ -101,7 +101,7 @@ TEST(RpStream, OpenedFileIsReadOnlyAndNeverDeleted) {
         char buf[5];
         stream->ReadBuffer(buf, 5);
         EXPECT_EQ(QByteArray(buf, 5), "saved");
-        EXPECT_EQ(MessageOf([&] { stream->WriteInt32(1); }), "Stream write error");
+        EXPECT_EQ(ExceptionMessage([&] { stream->WriteInt32(1); }), "Stream write error");
     }
     EXPECT_TRUE(QFileInfo::exists(name));
 }
@@ -109,7 +109,7 @@ TEST(RpStream, OpenedFileIsReadOnlyAndNeverDeleted) {
 TEST(RpStream, OpeningAMissingFileSaysWhichAndWhy) {
     rptest::ScopedTempDir tmp;
     const QString name = tmp.File("nowhere.rpp");
-    const QString message = MessageOf([&] { TRpStream::OpenFile(name); });
+    const QString message = ExceptionMessage([&] { TRpStream::OpenFile(name); });
     EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(name)))
         << message.toStdString();
     EXPECT_GT(message.size(), QStringLiteral("Cannot open file \"%1\". ").arg(name).size());

@@ -4,8 +4,6 @@
 // temporary directory that stands in for the user's.
 #pragma once
 
-#include "platform/exceptions.h"
-
 #include <QByteArray>
 #include <QDir>
 #include <QRandomGenerator>
@@ -14,7 +12,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -115,16 +112,6 @@ inline QByteArray BuildFile(const std::vector<QByteArray>& pageData, bool compre
         AppendI32(file, start);
     }
     return file;
-}
-
-// The message of the exception f throws, or "<no exception>".
-inline QString MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no exception>");
 }
 
 // Points the user's temporary directory ($TMPDIR) at a fresh directory for

@@ -3,6 +3,7 @@
 #include "statusbar/ex_status_panel.h"
 
 #include "platform/graphics/canvas.h"
+#include "platform/testing/exception_message.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/tests/bar_fixture.h"
 
@@ -415,12 +416,8 @@ TEST(ExStatusPanelLinks, InsertedPanelGetsItsLinkedPartAtTheSameIndex) {
 
 TEST(ExStatusPanelFailures, OwnerMustBeTheExtendedCollection) {
     auto bar = MakeBar();
-    try {
-        TExStatusPanel panel(&bar->TStatusBar::Panels());
-        FAIL() << "created in the wrong collection";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("TExStatusPanel owner must be TExStatusPanesls"));
-    }
+    EXPECT_EQ(ExceptionMessage([&] { TExStatusPanel panel(&bar->TStatusBar::Panels()); }),
+              QStringLiteral("TExStatusPanel owner must be TExStatusPanesls"));
     EXPECT_EQ(bar->TStatusBar::Panels().Count(), 0);
 }
 
@@ -428,13 +425,9 @@ TEST(ExStatusPanelFailures, NativePartWithoutPanelIsReportedAsCorruptLinks) {
     auto bar = MakeBar();
     bar->Panels().Add();
     auto orphan = std::make_unique<TExStatusPanel>(&bar->Panels()); // not in the list
-    try {
-        bar->Snapshot();
-        FAIL() << "no consistency failure";
-    } catch (const EExStatusBarAssertion& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("Panel links corrupted")));
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("ExStatusBar")));
-    }
+    const QString message = ExceptionMessage<EExStatusBarAssertion>([&] { bar->Snapshot(); });
+    EXPECT_TRUE(message.contains(QStringLiteral("Panel links corrupted")));
+    EXPECT_TRUE(message.contains(QStringLiteral("ExStatusBar")));
     orphan.reset();
     EXPECT_EQ(bar->TStatusBar::Panels().Count(), 1);
 }

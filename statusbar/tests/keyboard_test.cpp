@@ -2,6 +2,7 @@
 // activation watch, and the keyboard monitor library.
 #include "statusbar/ex_status_bar.h"
 
+#include "platform/testing/exception_message.h"
 #include "platform/ui/keyboard_state.h"
 #include "statusbar/ex_assert.h"
 #include "statusbar/kb_monitor.h"
@@ -169,12 +170,8 @@ TEST(KeyLockLibrary, MissingLibraryInADesignerFailsWithItsName) {
     TLibraryName name(QStringLiteral("NoSuchKbMon.dll"));
     auto bar = LockBar();
     bar->SetDesigning(true);
-    try {
-        bar->SetUseMonitorDLL(true);
-        FAIL() << "no failure";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Could not load NoSuchKbMon.dll"));
-    }
+    EXPECT_EQ(ExceptionMessage([&] { bar->SetUseMonitorDLL(true); }),
+              QStringLiteral("Could not load NoSuchKbMon.dll"));
     EXPECT_FALSE(bar->UseMonitorDLL());
 }
 
@@ -229,13 +226,9 @@ TEST(KeyLockLibrary, NewKeyLockPanelInLibraryModeReadsTheKeyState) {
 TEST(ExStatusBarAudit, MoreWithdrawalsThanRegistrationsFailTheCheck) {
     auto bar = MakeBar();
     TExStatusPanel* panel = bar->Panels().Add();
-    try {
-        bar->RemoveFromActivationWatch(panel);
-        FAIL() << "no consistency failure";
-    } catch (const EExStatusBarAssertion& e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("Unbalanced MainWinHook registrations (unit ExStatusBar)"));
-    }
+    EXPECT_EQ(
+        ExceptionMessage<EExStatusBarAssertion>([&] { bar->RemoveFromActivationWatch(panel); }),
+        QStringLiteral("Unbalanced MainWinHook registrations (unit ExStatusBar)"));
 }
 
 TEST(ExStatusBarAudit, ProgramEndReportsAHookStillInstalledAndUnbalancedTimers) {

@@ -166,8 +166,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         }
-        if (IsBackspaceOrDelete(*event) || IsPaste(*event) || IsCut(*event) || IsUndo(*event) ||
-            IsTextCharacter(*event))
+        if (ChangesText(*event))
             StartEdit();
         QLineEdit::keyPressEvent(event);
     });

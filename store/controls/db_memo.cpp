@@ -62,8 +62,7 @@ void TDBMemo::keyPressEvent(QKeyEvent* event) {
             event->ignore();
             return;
         }
-        if (IsBackspaceOrDelete(*event) || IsPaste(*event) || IsCut(*event) || IsUndo(*event) ||
-            IsTextCharacter(*event) || key == Qt::Key_Return || key == Qt::Key_Enter ||
+        if (ChangesText(*event) || key == Qt::Key_Return || key == Qt::Key_Enter ||
             key == Qt::Key_Tab)
             StartEdit();
         QPlainTextEdit::keyPressEvent(event);

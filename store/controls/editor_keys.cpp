@@ -6,13 +6,13 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QWidget>
 
 namespace editor_keys {
 
@@ -43,6 +43,11 @@ bool IsUndo(const QKeyEvent& event) {
 
 bool IsBackspaceOrDelete(const QKeyEvent& event) {
     return event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete;
+}
+
+bool ChangesText(const QKeyEvent& event) {
+    return IsBackspaceOrDelete(event) || IsPaste(event) || IsCut(event) || IsUndo(event) ||
+           IsTextCharacter(event);
 }
 
 bool CanTakeFocus(const QWidget& editor) {

@@ -23,6 +23,9 @@ bool IsPaste(const QKeyEvent& event);
 bool IsCut(const QKeyEvent& event);
 bool IsUndo(const QKeyEvent& event);
 bool IsBackspaceOrDelete(const QKeyEvent& event);
+// The keys that change the text of every text editor: Backspace, Delete,
+// paste, cut, undo and text characters.
+bool ChangesText(const QKeyEvent& event);
 
 // Whether the editor can take the focus asked for by its link: shown and
 // enabled in an enabled window.

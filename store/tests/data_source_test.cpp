@@ -3,6 +3,7 @@
 // write-back on Post and the focus request of the required-field check.
 #include "store/data_source.h"
 
+#include "platform/testing/exception_message.h"
 #include "store/database_error.h"
 #include "store/field.h"
 #include "store/field_data_link.h"
@@ -151,7 +152,7 @@ TEST_F(StoreTest, LinkToAMissingFieldFailsWithTheEditorNameAndOthersStillBind) {
     source.SetDataSet(table.get());
     TFakeEditor broken(QStringLiteral("DBMemo9"), &source, QStringLiteral("Nada"));
     TFakeEditor memo(QStringLiteral("DBMemo1"), &source, QStringLiteral("Questao"));
-    EXPECT_EQ(STORE_MESSAGE(table->Open()), "DBMemo9: Field 'Nada' not found");
+    EXPECT_EQ(ExceptionMessage([&] { table->Open(); }), "DBMemo9: Field 'Nada' not found");
     EXPECT_EQ(table->State(), dsBrowse);
     EXPECT_EQ(memo.Shown, "Questao 1");
     EXPECT_EQ(memo.Link.Field(), table->FieldByName(QStringLiteral("Questao")));
@@ -265,7 +266,7 @@ TEST_F(StoreTest, RequiredBlankFieldTakesTheFocusAndRefusesPost) {
     TFakeEditor memo(QStringLiteral("DBMemo2"), &source, QStringLiteral("Resp_A"));
     table->Open();
     table->Insert();
-    EXPECT_EQ(STORE_MESSAGE(table->Post()), "Field 'Resp_A' must have a value");
+    EXPECT_EQ(ExceptionMessage([&] { table->Post(); }), "Field 'Resp_A' must have a value");
     EXPECT_EQ(memo.Control.FocusRequests, 1);
     EXPECT_EQ(table->State(), dsInsert);
     table->FieldByName(QStringLiteral("Resp_A"))->SetAsString(QStringLiteral("A"));

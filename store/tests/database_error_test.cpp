@@ -1,6 +1,8 @@
 // The texts of store and engine failures.
 #include "store/database_error.h"
 
+#include "platform/testing/exception_message.h"
+
 #include <gtest/gtest.h>
 
 TEST(EngineErrorMessage, TextThenEachDistinctContextLine) {
@@ -27,18 +29,14 @@ TEST(EngineErrorMessage, NoTextAtAllNamesTheCodeInFourHexDigits) {
 }
 
 TEST(DatabaseError, PrefixesTheComponentName) {
-    try {
-        DatabaseError(QStringLiteral("Missing TableName property"), QStringLiteral("TPerguntas"));
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), "TPerguntas: Missing TableName property");
-    }
-    try {
-        DatabaseError(QStringLiteral("Field 'Codigo' cannot be modified"));
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), "Field 'Codigo' cannot be modified");
-    }
+    EXPECT_EQ(ExceptionMessage<EDatabaseError>([] {
+                  DatabaseError(QStringLiteral("Missing TableName property"),
+                                QStringLiteral("TPerguntas"));
+              }),
+              "TPerguntas: Missing TableName property");
+    EXPECT_EQ(ExceptionMessage<EDatabaseError>(
+                  [] { DatabaseError(QStringLiteral("Field 'Codigo' cannot be modified")); }),
+              "Field 'Codigo' cannot be modified");
 }
 
 TEST(EDBEngineError, KeepsItsErrorList) {

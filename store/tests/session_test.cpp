@@ -2,6 +2,7 @@
 // their codes, the table password and its prompt.
 #include "store/session.h"
 
+#include "platform/testing/exception_message.h"
 #include "store/database_error.h"
 #include "store/tests/store_test_support.h"
 
@@ -29,13 +30,11 @@ TEST(SessionStart, MissingLibraryGivesCode2108) {
     QDir().mkpath(empty);
     PointDllPathAt(env, empty);
     TSession session;
-    try {
-        session.AddPassword(QStringLiteral("marmelada"));
-        FAIL() << "the engine started without its library";
-    } catch (const EDBEngineError& e) {
-        EXPECT_EQ(e.Message(), InitMessage("2108"));
-        EXPECT_EQ(e.ErrorCode(), 0x2108);
-    }
+    const auto error =
+        CaughtException<EDBEngineError>([&] { session.AddPassword(QStringLiteral("marmelada")); });
+    ASSERT_TRUE(error) << "the engine started without its library";
+    EXPECT_EQ(error->Message(), InitMessage("2108"));
+    EXPECT_EQ(error->ErrorCode(), 0x2108);
     EXPECT_FALSE(session.Active());
     EXPECT_EQ(session.LockCount(), 0);
 }
@@ -44,7 +43,8 @@ TEST(SessionStart, LibraryWithoutEntryGivesCode2A06) {
     ScopedTestEnvironment env;
     PointDllPathAt(env, QStringLiteral(NOINIT_ENGINE_DIR));
     TSession session;
-    EXPECT_EQ(STORE_MESSAGE(session.AddPassword(QStringLiteral("marmelada"))), InitMessage("2A06"));
+    EXPECT_EQ(ExceptionMessage([&] { session.AddPassword(QStringLiteral("marmelada")); }),
+              InitMessage("2A06"));
     EXPECT_FALSE(session.Active());
     EXPECT_EQ(session.LockCount(), 0);
 }
@@ -74,10 +74,7 @@ TEST_F(StoreTest, SessionLockIsReentrantAndStartsTheEngineOnce) {
 }
 
 TEST_F(StoreTest, PasswordAddedFirstOpensWithoutPrompt) {
-    PrepareTables(1);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(1);
     EXPECT_TRUE(Env.Dialogs().PasswordRequests().isEmpty());
     EXPECT_EQ(table->State(), dsBrowse);
 }
@@ -86,13 +83,10 @@ TEST_F(StoreTest, PromptAnsweredWithNothingRaisesTheEngineError) {
     PrepareTables(1);
     Env.Dialogs().QueuePassword(std::nullopt);
     auto table = MakeQuestions();
-    try {
-        table->Open();
-        FAIL() << "a protected table opened without its password";
-    } catch (const EDBEngineError& e) {
-        EXPECT_EQ(e.ErrorCode(), DBE_ERR_NOTSUFFTABLERIGHTS);
-        EXPECT_FALSE(e.Message().isEmpty());
-    }
+    const auto error = CaughtException<EDBEngineError>([&] { table->Open(); });
+    ASSERT_TRUE(error) << "a protected table opened without its password";
+    EXPECT_EQ(error->ErrorCode(), DBE_ERR_NOTSUFFTABLERIGHTS);
+    EXPECT_FALSE(error->Message().isEmpty());
     EXPECT_EQ(Env.Dialogs().PasswordRequests(), QStringList{QStringLiteral("QUESTOES.DB")});
     EXPECT_EQ(table->State(), dsInactive);
 }

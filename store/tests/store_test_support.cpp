@@ -49,6 +49,23 @@ std::unique_ptr<TTable> StoreTest::MakePhrases(const QString& name) {
     return table;
 }
 
+std::unique_ptr<TTable> StoreTest::OpenQuestions(int questions) {
+    PrepareTables(questions);
+    AddPassword();
+    auto table = MakeQuestions();
+    table->Open();
+    return table;
+}
+
+std::unique_ptr<TTable>
+StoreTest::OpenPhrases(const std::vector<std::pair<QString, QString>>& phrases) {
+    PrepareTables(0, phrases);
+    AddPassword();
+    auto table = MakePhrases();
+    table->Open();
+    return table;
+}
+
 void TRecordingLink::ActiveChanged() {
     Log.push_back(Active() ? "active" : "inactive");
 }

@@ -7,9 +7,9 @@
 
 #include "platform/testing/scoped_test_environment.h"
 #include "store/data_source.h"
-#include "store/tests/engine_setup.h"
 #include "store/session.h"
 #include "store/table.h"
+#include "store/tests/engine_setup.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -34,6 +34,11 @@ protected:
                        const std::vector<std::pair<QString, QString>>& phrases = {});
     // Opens as the main window does: password first.
     void AddPassword() { DbSession->AddPassword(QStringLiteral("marmelada")); }
+    // The common start of a test: the tables prepared, the password given
+    // and TPerguntas (TFrases) opened on them.
+    std::unique_ptr<TTable> OpenQuestions(int questions = 0);
+    std::unique_ptr<TTable>
+    OpenPhrases(const std::vector<std::pair<QString, QString>>& phrases = {});
 
     ScopedTestEnvironment Env;
     QString AliasDir;
@@ -55,14 +60,3 @@ protected:
     void RecordChanged(TField* field) override;
     void UpdateData() override;
 };
-
-// The message of the exception `statement` raises, or "no exception".
-#define STORE_MESSAGE(statement)                                                                   \
-    [&]() -> QString {                                                                             \
-        try {                                                                                      \
-            statement;                                                                             \
-        } catch (const Exception& e) {                                                             \
-            return e.Message();                                                                    \
-        }                                                                                          \
-        return QStringLiteral("no exception");                                                     \
-    }()

@@ -3,6 +3,7 @@
 // two cursors, and the messages of every refusal.
 #include "store/table.h"
 
+#include "platform/testing/exception_message.h"
 #include "store/database.h"
 #include "store/database_error.h"
 #include "store/field.h"
@@ -18,10 +19,7 @@ QString Text(TDataSet& table, const char* field) {
 } // namespace
 
 TEST_F(StoreTest, OpenOnEmptyTableReadsBothFlagsAndRecordNumberZero) {
-    PrepareTables();
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions();
     EXPECT_EQ(table->State(), dsBrowse);
     EXPECT_TRUE(table->Bof());
     EXPECT_TRUE(table->Eof());
@@ -31,10 +29,7 @@ TEST_F(StoreTest, OpenOnEmptyTableReadsBothFlagsAndRecordNumberZero) {
 }
 
 TEST_F(StoreTest, OpenOnFilledTableStandsOnTheFirstRecord) {
-    PrepareTables(3);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(3);
     EXPECT_TRUE(table->Bof());
     EXPECT_FALSE(table->Eof());
     EXPECT_FALSE(table->IsEmpty());
@@ -76,10 +71,7 @@ TEST_F(StoreTest, NextWalksInKeyOrderAndStopsOnTheLastRecord) {
 }
 
 TEST_F(StoreTest, PriorOnTheFirstRecordKeepsItAndSetsBof) {
-    PrepareTables(2);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(2);
     table->Next();
     table->Prior();
     EXPECT_EQ(table->RecNo(), 1);
@@ -93,10 +85,7 @@ TEST_F(StoreTest, PriorOnTheFirstRecordKeepsItAndSetsBof) {
 }
 
 TEST_F(StoreTest, FirstAndLastSetTheirFlag) {
-    PrepareTables(4);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(4);
     table->Last();
     EXPECT_EQ(table->RecNo(), 4);
     EXPECT_TRUE(table->Eof());
@@ -108,10 +97,7 @@ TEST_F(StoreTest, FirstAndLastSetTheirFlag) {
 }
 
 TEST_F(StoreTest, EditOnAnEmptyTableStartsAnInsert) {
-    PrepareTables();
-    AddPassword();
-    auto table = MakePhrases();
-    table->Open();
+    auto table = OpenPhrases();
     table->Edit();
     EXPECT_EQ(table->State(), dsInsert);
     EXPECT_EQ(table->RecNo(), -1);
@@ -121,10 +107,7 @@ TEST_F(StoreTest, EditOnAnEmptyTableStartsAnInsert) {
 }
 
 TEST_F(StoreTest, InsertThenPostMakesTheNewRecordCurrentWithItsCodigo) {
-    PrepareTables(3);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(3);
     table->Next();
     table->Insert();
     EXPECT_EQ(table->State(), dsInsert);
@@ -145,10 +128,7 @@ TEST_F(StoreTest, InsertThenPostMakesTheNewRecordCurrentWithItsCodigo) {
 }
 
 TEST_F(StoreTest, InsertThenCancelReturnsToThePreviousRecord) {
-    PrepareTables(3);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(3);
     table->Next();
     table->Insert();
     table->FieldByName(QStringLiteral("Questao"))->SetAsString(QStringLiteral("descartada"));
@@ -160,10 +140,7 @@ TEST_F(StoreTest, InsertThenCancelReturnsToThePreviousRecord) {
 }
 
 TEST_F(StoreTest, InsertThenCancelOnAnEmptyTableLeavesItEmpty) {
-    PrepareTables();
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions();
     table->Insert();
     table->Cancel();
     EXPECT_TRUE(table->IsEmpty());
@@ -172,10 +149,7 @@ TEST_F(StoreTest, InsertThenCancelOnAnEmptyTableLeavesItEmpty) {
 }
 
 TEST_F(StoreTest, InsertInThePhrasesTableLandsBeforeTheCurrentRecord) {
-    PrepareTables(0, {{"a", "1"}, {"b", "2"}, {"c", "3"}});
-    AddPassword();
-    auto table = MakePhrases();
-    table->Open();
+    auto table = OpenPhrases({{"a", "1"}, {"b", "2"}, {"c", "3"}});
     table->Next();
     ASSERT_EQ(Text(*table, "Correta"), "b");
     table->Insert();
@@ -191,10 +165,7 @@ TEST_F(StoreTest, InsertInThePhrasesTableLandsBeforeTheCurrentRecord) {
 }
 
 TEST_F(StoreTest, DeletingTheLastOfSeveralMakesTheNewLastCurrent) {
-    PrepareTables(3);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(3);
     table->Last();
     table->Delete();
     EXPECT_EQ(table->RecNo(), 2);
@@ -204,10 +175,7 @@ TEST_F(StoreTest, DeletingTheLastOfSeveralMakesTheNewLastCurrent) {
 }
 
 TEST_F(StoreTest, DeletingAMiddleRecordMakesTheFollowingOneCurrent) {
-    PrepareTables(3);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(3);
     table->Next();
     table->Delete();
     EXPECT_EQ(Text(*table, "Codigo"), "3");
@@ -215,23 +183,17 @@ TEST_F(StoreTest, DeletingAMiddleRecordMakesTheFollowingOneCurrent) {
 }
 
 TEST_F(StoreTest, DeletingTheOnlyRecordEmptiesTheTableThenRefuses) {
-    PrepareTables(1);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(1);
     table->Delete();
     EXPECT_TRUE(table->IsEmpty());
     EXPECT_TRUE(table->Bof());
     EXPECT_TRUE(table->Eof());
-    EXPECT_EQ(STORE_MESSAGE(table->Delete()),
+    EXPECT_EQ(ExceptionMessage([&] { table->Delete(); }),
               "TPerguntas: Cannot perform this operation on an empty dataset");
 }
 
 TEST_F(StoreTest, DeleteWhileInsertingCancelsTheInsert) {
-    PrepareTables(2);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(2);
     table->Insert();
     table->Delete();
     EXPECT_EQ(table->State(), dsBrowse);
@@ -240,10 +202,7 @@ TEST_F(StoreTest, DeleteWhileInsertingCancelsTheInsert) {
 }
 
 TEST_F(StoreTest, DeleteWhileEditingDeletesTheEditedRecord) {
-    PrepareTables(2);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(2);
     table->Edit();
     table->Delete();
     EXPECT_EQ(table->State(), dsBrowse);
@@ -252,25 +211,22 @@ TEST_F(StoreTest, DeleteWhileEditingDeletesTheEditedRecord) {
 }
 
 TEST_F(StoreTest, WritingOutsideEditStatesIsRefused) {
-    PrepareTables(1);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
-    EXPECT_EQ(
-        STORE_MESSAGE(table->FieldByName(QStringLiteral("Flag"))->SetText(QStringLiteral("N"))),
-        "TPerguntas: Dataset not in edit or insert mode");
-    EXPECT_EQ(STORE_MESSAGE(table->Post()), "TPerguntas: Dataset not in edit or insert mode");
+    auto table = OpenQuestions(1);
+    EXPECT_EQ(ExceptionMessage([&] {
+                  table->FieldByName(QStringLiteral("Flag"))->SetText(QStringLiteral("N"));
+              }),
+              "TPerguntas: Dataset not in edit or insert mode");
+    EXPECT_EQ(ExceptionMessage([&] { table->Post(); }),
+              "TPerguntas: Dataset not in edit or insert mode");
     table->Edit();
-    EXPECT_EQ(STORE_MESSAGE(table->FieldByName(QStringLiteral("Codigo"))->SetAsInteger(9)),
-              "Field 'Codigo' cannot be modified");
+    EXPECT_EQ(
+        ExceptionMessage([&] { table->FieldByName(QStringLiteral("Codigo"))->SetAsInteger(9); }),
+        "Field 'Codigo' cannot be modified");
     EXPECT_EQ(table->State(), dsEdit);
 }
 
 TEST_F(StoreTest, NextWithModifiedTextInEditStatePostsFirst) {
-    PrepareTables(2);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(2);
     table->Edit();
     table->FieldByName(QStringLiteral("Questao"))->SetAsString(QStringLiteral("mudada"));
     table->Next();
@@ -281,10 +237,7 @@ TEST_F(StoreTest, NextWithModifiedTextInEditStatePostsFirst) {
 }
 
 TEST_F(StoreTest, NextInEditStateWithoutChangesCancels) {
-    PrepareTables(2);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(2);
     table->Edit();
     table->Next();
     EXPECT_EQ(table->State(), dsBrowse);
@@ -292,10 +245,7 @@ TEST_F(StoreTest, NextInEditStateWithoutChangesCancels) {
 }
 
 TEST_F(StoreTest, CancelInEditStateDiscardsTypedValues) {
-    PrepareTables(2);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(2);
     table->Next();
     table->Edit();
     table->FieldByName(QStringLiteral("Resp_A"))->SetAsString(QStringLiteral("outra"));
@@ -315,10 +265,7 @@ struct TCutCase {
 class StringCutTest : public StoreTest, public ::testing::WithParamInterface<TCutCase> {};
 
 TEST_P(StringCutTest, StoresAtMostSizeCharacters) {
-    PrepareTables(1);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(1);
     table->Edit();
     TField* field = table->FieldByName(QString::fromLatin1(GetParam().Field));
     field->SetAsString(GetParam().Written);
@@ -352,15 +299,12 @@ TEST_F(StoreTest, ASecondCursorCannotEditARecordBeingEdited) {
     first->Open();
     second->Open();
     first->Edit();
-    try {
-        second->Edit();
-        FAIL() << "the locked record was edited";
-    } catch (const EDBEngineError& e) {
-        EXPECT_EQ(e.ErrorCode(), DBE_ERR_LOCKED);
-        EXPECT_FALSE(e.Message().isEmpty());
-        EXPECT_FALSE(
-            e.Message().startsWith(QStringLiteral("TOutra:"))); // engine errors carry no prefix
-    }
+    const auto error = CaughtException<EDBEngineError>([&] { second->Edit(); });
+    ASSERT_TRUE(error) << "the locked record was edited";
+    EXPECT_EQ(error->ErrorCode(), DBE_ERR_LOCKED);
+    EXPECT_FALSE(error->Message().isEmpty());
+    EXPECT_FALSE(
+        error->Message().startsWith(QStringLiteral("TOutra:"))); // engine errors carry no prefix
     EXPECT_EQ(second->State(), dsBrowse);
     // Another record is free.
     second->Next();
@@ -388,13 +332,13 @@ TEST_F(StoreTest, ClosedTableRefusesMovesAndReadsInactive) {
     EXPECT_TRUE(table->IsEmpty());
     const QString closed =
         QStringLiteral("TPerguntas: Cannot perform this operation on a closed dataset");
-    EXPECT_EQ(STORE_MESSAGE(table->Next()), closed);
-    EXPECT_EQ(STORE_MESSAGE(table->First()), closed);
-    EXPECT_EQ(STORE_MESSAGE(table->Insert()), closed);
-    EXPECT_EQ(STORE_MESSAGE(table->Edit()), closed);
-    EXPECT_EQ(STORE_MESSAGE(table->Delete()), closed);
-    EXPECT_EQ(STORE_MESSAGE(table->RecNo()), closed);
-    EXPECT_EQ(STORE_MESSAGE(table->RecordCount()), closed);
+    EXPECT_EQ(ExceptionMessage([&] { table->Next(); }), closed);
+    EXPECT_EQ(ExceptionMessage([&] { table->First(); }), closed);
+    EXPECT_EQ(ExceptionMessage([&] { table->Insert(); }), closed);
+    EXPECT_EQ(ExceptionMessage([&] { table->Edit(); }), closed);
+    EXPECT_EQ(ExceptionMessage([&] { table->Delete(); }), closed);
+    EXPECT_EQ(ExceptionMessage([&] { table->RecNo(); }), closed);
+    EXPECT_EQ(ExceptionMessage([&] { table->RecordCount(); }), closed);
     EXPECT_NO_THROW(table->Cancel());
 }
 
@@ -425,10 +369,7 @@ TEST_F(StoreTest, OpenAndCloseTwiceDoNothingMoreAndTheDatabaseStaysConnected) {
 }
 
 TEST_F(StoreTest, CloseDropsPendingChanges) {
-    PrepareTables(1);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(1);
     table->Edit();
     table->FieldByName(QStringLiteral("Questao"))->SetAsString(QStringLiteral("perdida"));
     table->Close();
@@ -439,14 +380,11 @@ TEST_F(StoreTest, CloseDropsPendingChanges) {
 }
 
 TEST_F(StoreTest, FindFieldIgnoresCaseAndFieldByNameNamesTheTable) {
-    PrepareTables(1);
-    AddPassword();
-    auto table = MakeQuestions();
-    table->Open();
+    auto table = OpenQuestions(1);
     EXPECT_EQ(table->FindField(QStringLiteral("questao")),
               table->FieldByName(QStringLiteral("Questao")));
     EXPECT_EQ(table->FindField(QStringLiteral("Nada")), nullptr);
-    EXPECT_EQ(STORE_MESSAGE(table->FieldByName(QStringLiteral("Nada"))),
+    EXPECT_EQ(ExceptionMessage([&] { table->FieldByName(QStringLiteral("Nada")); }),
               "TPerguntas: Field 'Nada' not found");
     TField* codigo = table->FieldByName(QStringLiteral("Codigo"));
     EXPECT_EQ(codigo->DisplayText(), "1");
@@ -476,7 +414,7 @@ TEST_F(StoreTest, MissingTableNameIsRefused) {
     AddPassword();
     auto table = MakeQuestions();
     table->SetTableName(QString());
-    EXPECT_EQ(STORE_MESSAGE(table->Open()), "TPerguntas: Missing TableName property");
+    EXPECT_EQ(ExceptionMessage([&] { table->Open(); }), "TPerguntas: Missing TableName property");
     EXPECT_EQ(table->State(), dsInactive);
     EXPECT_EQ(DbSession->Databases(0)->RefCount(), 0);
 }
@@ -486,7 +424,7 @@ TEST_F(StoreTest, DeclaredFieldWithoutColumnIsRefused) {
     AddPassword();
     auto table = MakePhrases();
     table->AddField<TStringField>(QStringLiteral("Nada"), 10);
-    EXPECT_EQ(STORE_MESSAGE(table->Open()), "TFrases: Field 'Nada' not found");
+    EXPECT_EQ(ExceptionMessage([&] { table->Open(); }), "TFrases: Field 'Nada' not found");
     EXPECT_EQ(table->State(), dsInactive);
 }
 
@@ -498,7 +436,7 @@ TEST_F(StoreTest, DeclaredFieldOfAnotherTypeIsRefused) {
     table.SetDatabaseName(QStringLiteral("Questoes"));
     table.SetTableName(QStringLiteral("FRASES.DB"));
     table.AddField<TIntegerField>(QStringLiteral("Correta"));
-    EXPECT_EQ(STORE_MESSAGE(table.Open()),
+    EXPECT_EQ(ExceptionMessage([&] { table.Open(); }),
               "TFrases: Type mismatch for field 'Correta', expecting: Integer actual: String");
     EXPECT_EQ(table.State(), dsInactive);
     EXPECT_TRUE(table.Bof());
@@ -507,15 +445,12 @@ TEST_F(StoreTest, DeclaredFieldOfAnotherTypeIsRefused) {
 TEST_F(StoreTest, MissingTableGivesTheEngineMessage) {
     AddPassword();
     auto table = MakeQuestions();
-    try {
-        table->Open();
-        FAIL() << "opened a table that does not exist";
-    } catch (const EDBEngineError& e) {
-        EXPECT_EQ(DBE_ERR_CATEGORY(e.ErrorCode()), DBE_CAT_IO);
-        EXPECT_FALSE(e.Message().isEmpty());
-        EXPECT_FALSE(e.Message().endsWith(QLatin1Char('\n')));
-        EXPECT_FALSE(e.Message().startsWith(QStringLiteral("TPerguntas")));
-    }
+    const auto error = CaughtException<EDBEngineError>([&] { table->Open(); });
+    ASSERT_TRUE(error) << "opened a table that does not exist";
+    EXPECT_EQ(DBE_ERR_CATEGORY(error->ErrorCode()), DBE_CAT_IO);
+    EXPECT_FALSE(error->Message().isEmpty());
+    EXPECT_FALSE(error->Message().endsWith(QLatin1Char('\n')));
+    EXPECT_FALSE(error->Message().startsWith(QStringLiteral("TPerguntas")));
     EXPECT_EQ(table->State(), dsInactive);
 }
 
@@ -524,13 +459,10 @@ TEST_F(StoreTest, UnknownAliasGivesTheEngineMessage) {
     AddPassword();
     auto table = MakeQuestions();
     table->SetDatabaseName(QStringLiteral("Inexistente"));
-    try {
-        table->Open();
-        FAIL() << "opened through an unknown alias";
-    } catch (const EDBEngineError& e) {
-        EXPECT_EQ(e.ErrorCode(), DBE_ERR_UNKNOWNALIAS);
-        EXPECT_FALSE(e.Message().isEmpty());
-    }
+    const auto error = CaughtException<EDBEngineError>([&] { table->Open(); });
+    ASSERT_TRUE(error) << "opened through an unknown alias";
+    EXPECT_EQ(error->ErrorCode(), DBE_ERR_UNKNOWNALIAS);
+    EXPECT_FALSE(error->Message().isEmpty());
     EXPECT_EQ(table->State(), dsInactive);
     EXPECT_EQ(DbSession->DatabaseCount(), 0);
 }
@@ -556,8 +488,10 @@ TEST_F(StoreTest, ReadOnlyFileOpensReadOnlyAndRefusesChanges) {
     EXPECT_TRUE(table->ReadOnlyOpen());
     EXPECT_FALSE(table->CanModify());
     EXPECT_EQ(Text(*table, "Questao"), "Questao 1");
-    EXPECT_EQ(STORE_MESSAGE(table->Insert()), "TPerguntas: Cannot modify a read-only dataset");
-    EXPECT_EQ(STORE_MESSAGE(table->Edit()), "TPerguntas: Cannot modify a read-only dataset");
+    EXPECT_EQ(ExceptionMessage([&] { table->Insert(); }),
+              "TPerguntas: Cannot modify a read-only dataset");
+    EXPECT_EQ(ExceptionMessage([&] { table->Edit(); }),
+              "TPerguntas: Cannot modify a read-only dataset");
     EXPECT_EQ(table->State(), dsBrowse);
     EXPECT_FALSE(table->FieldByName(QStringLiteral("Questao"))->CanModify());
 }
@@ -602,7 +536,7 @@ TEST_F(StoreTest, EditOfARecordDeletedElsewhereFailsAndMovesNowhere) {
     second->Next();
     first->Next();
     second->Delete();
-    EXPECT_EQ(STORE_MESSAGE(first->Edit()),
+    EXPECT_EQ(ExceptionMessage([&] { first->Edit(); }),
               "Record was deleted by another user\nTable: QUESTOES.DB");
     EXPECT_EQ(first->State(), dsBrowse);
     EXPECT_EQ(Text(*first, "Codigo"), "2");

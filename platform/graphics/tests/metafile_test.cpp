@@ -4,6 +4,7 @@
 #include "platform/graphics/metafile.h"
 
 #include "platform/exceptions.h"
+#include "platform/testing/exception_message.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -36,12 +37,7 @@ QString LoadError(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    try {
-        page.LoadFromStream(buffer);
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return {};
+    return ExceptionMessage([&] { page.LoadFromStream(buffer); });
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "store/controls/db_edit.h"
 
 #include "platform/exceptions.h"
+#include "platform/testing/exception_message.h"
 #include "store/controls/tests/controls_test_support.h"
 #include "store/field.h"
 #include "store/table.h"
@@ -317,13 +318,8 @@ TEST_F(DBEditTest, PasteRequestWithoutAutoEditChangesNothing) {
 TEST_F(DBEditTest, AMissingFieldIsReportedWithTheEditorsNameWhenTheTableOpens) {
     PrepareTables(0, kTwoPhrases);
     MakeEdit("DBEdit1", "Certa", &DSFrases);
-    QString message;
-    try {
-        OpenPhrases();
-    } catch (const Exception& e) {
-        message = e.Message();
-    }
-    EXPECT_EQ(message, QStringLiteral("DBEdit1: Field 'Certa' not found"));
+    EXPECT_EQ(ExceptionMessage([&] { OpenPhrases(); }),
+              QStringLiteral("DBEdit1: Field 'Certa' not found"));
 }
 
 TEST_F(DBEditTest, AFailedWriteBackKeepsTheFocusSelectsAllAndShowsTheError) {
