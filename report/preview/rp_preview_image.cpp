@@ -19,6 +19,10 @@ TRpPreviewImage::TRpPreviewImage(QWidget* parent) : QWidget(parent) {
 
 TRpPreviewImage::~TRpPreviewImage() = default;
 
+TRpPrinter* TRpPreviewImage::Printer() const {
+    return printer_;
+}
+
 void TRpPreviewImage::SetPrinter(TRpPrinter* printer) {
     printer_ = printer;
 }

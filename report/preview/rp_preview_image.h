@@ -19,7 +19,7 @@ public:
     int PageNumber() const { return pageNumber_; }
     int Zoom() const { return zoom_; }
     void SetZoom(int zoom) { zoom_ = zoom; }
-    TRpPrinter* Printer() const { return printer_; }
+    TRpPrinter* Printer() const;
     void SetPrinter(TRpPrinter* printer);
     // Whether the printer object gave a page for the page number.
     bool PageLoaded() const { return metafile_ != nullptr; }
