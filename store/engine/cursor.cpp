@@ -28,7 +28,6 @@ namespace {
 
 constexpr uint32_t kBookMarkMagic = 0x4d424244; // "DBBM"
 constexpr double kOrderStep = 1024.0;
-constexpr int kBusyTimeoutMs = 5000;
 // Rows read ahead: the first fill after a jump is small (a form that shows
 // one record reads little more than it shows), each further fill doubles up
 // to the largest window.
@@ -97,10 +96,6 @@ const std::string& CachedPasswordHash(const std::string& password, const std::st
 
 } // namespace
 
-void TCursor::TStmtDeleter::operator()(sqlite3_stmt* s) const {
-    sqlite3_finalize(s);
-}
-
 TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpenMode openMode,
                  DbeShareMode shareMode, const std::vector<std::string>& passwords,
                  const std::string& indexName)
@@ -111,117 +106,99 @@ TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpe
     if (fileReadOnly && !readOnly_)
         Fail(DBE_ERR_TABLEREADONLY);
     db_ = OpenConnection(path_, readOnly_ || fileReadOnly);
-    try {
-        schema_ = ReadSchema(db_, path_);
-        if (!readOnly_ && sqlite3_db_readonly(db_, "main") == 1)
-            Fail(DBE_ERR_TABLEREADONLY);
-        if (schema_.Protected()) {
-            bool allowed = false;
-            for (const std::string& pw : passwords)
-                if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
-                    allowed = true;
-                    break;
-                }
-            if (!allowed)
-                Fail(DBE_ERR_NOTSUFFTABLERIGHTS);
-        }
-        if (!indexName.empty()) {
-            uint16_t found = 0;
-            for (size_t i = 0; i < schema_.Fields.size(); ++i)
-                if (NamesMatch(schema_.Fields[i].Name, indexName))
-                    found = uint16_t(i + 1);
-            if (found == 0 || (found != schema_.IndexField && found != schema_.KeyField))
-                Fail(DBE_ERR_NOINDEX, "Index: " + indexName);
-            if (found == schema_.IndexField && found != schema_.KeyField)
-                orderField_ = found;
-        }
-        if (!orderField_ && schema_.KeyField && !schema_.RowidKey())
-            orderField_ = schema_.KeyField;
-        rowidOrder_ = !orderField_ && schema_.KeyField;
-
-        if (!locks_.Open(path_ + ".lck", !readOnly_) && !readOnly_)
-            Fail(DBE_ERR_IO, "Cannot open the lock file " + path_ + ".lck");
-        if (!locks_.LockTable(exclusive_))
-            Fail(DBE_ERR_TABLELOCKED);
-
-        std::string k = rowidOrder_   ? "rowid"
-                        : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
-                                      : "dbe_order";
-        // The row id, the order value (unless it is the row id itself),
-        // then the fields.
-        std::string select = rowidOrder_ ? "SELECT rowid" : "SELECT rowid, " + k;
-        firstColumn_ = rowidOrder_ ? 1 : 2;
-        for (const TFieldInfo& f : schema_.Fields)
-            select += ", " + QuoteName(f.Name);
-        select += " FROM records";
-        auto cmp = [&](const char* op) {
-            return rowidOrder_ ? std::string(" WHERE rowid ") + op + " ?2"
-                               : " WHERE (" + k + ", rowid) " + op + " (?1, ?2)";
-        };
-        std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + k + ", rowid";
-        std::string desc =
-            rowidOrder_ ? " ORDER BY rowid DESC" : " ORDER BY " + k + " DESC, rowid DESC";
-        first_ = Prepare(select + asc + " LIMIT 1");
-        last_ = Prepare(select + desc + " LIMIT 1");
-        after_ = Prepare(select + cmp(">") + asc + " LIMIT 1");
-        atOrAfter_ = Prepare(select + cmp(">=") + asc + " LIMIT 1");
-        before_ = Prepare(select + cmp("<") + desc + " LIMIT 1");
-        byRowid_ = Prepare(select + " WHERE rowid = ?2");
-        count_ = Prepare("SELECT COUNT(*) FROM records");
-        countBefore_ = Prepare("SELECT COUNT(*) FROM records" + cmp("<"));
-        if (!readOnly_) {
-            std::string cols, values, sets;
-            int n = 0;
-            for (size_t i = 0; i < schema_.Fields.size(); ++i) {
-                const TFieldInfo& f = schema_.Fields[i];
-                std::string param = "?";
-                param += std::to_string(i + 1);
-                cols += (i ? ", " : "") + QuoteName(f.Name);
-                values += (i ? ", " : "") + param;
-                if (f.Type != DBE_FLD_AUTOINC)
-                    sets += (n++ ? ", " : "") + QuoteName(f.Name) + " = " + param;
+    schema_ = ReadSchema(db_.get(), path_);
+    if (!readOnly_ && sqlite3_db_readonly(db_.get(), "main") == 1)
+        Fail(DBE_ERR_TABLEREADONLY);
+    if (schema_.Protected()) {
+        bool allowed = false;
+        for (const std::string& pw : passwords)
+            if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
+                allowed = true;
+                break;
             }
-            if (!schema_.KeyField) {
-                cols += ", dbe_order";
-                values += ", ?" + std::to_string(schema_.Fields.size() + 1);
-            }
-            insert_ = Prepare("INSERT INTO records(" + cols + ") VALUES(" + values + ")");
-            std::string rowParam = "?" + std::to_string(schema_.Fields.size() + 2);
-            if (!sets.empty())
-                update_ = Prepare("UPDATE records SET " + sets + " WHERE rowid = " + rowParam);
-            delete_ = Prepare("DELETE FROM records WHERE rowid = ?1");
-            for (const TFieldInfo& f : schema_.Fields)
-                if (f.Type == DBE_FLD_AUTOINC)
-                    maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
-        }
-        winFirst_ = Prepare(select + asc + " LIMIT ?3");
-        winLast_ = Prepare(select + desc + " LIMIT ?3");
-        winAfter_ = Prepare(select + cmp(">") + asc + " LIMIT ?3");
-        winBefore_ = Prepare(select + cmp("<") + desc + " LIMIT ?3");
-        dataVersion_ = Prepare("PRAGMA data_version");
-        changeCount_ = ChangeCountOf(path_);
-    } catch (...) {
-        first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
-        byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
-        update_.reset(), delete_.reset(), maxAutoinc_.reset();
-        winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
-        dataVersion_.reset();
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        throw;
+        if (!allowed)
+            Fail(DBE_ERR_NOTSUFFTABLERIGHTS);
     }
+    if (!indexName.empty()) {
+        uint16_t found = 0;
+        for (size_t i = 0; i < schema_.Fields.size(); ++i)
+            if (NamesMatch(schema_.Fields[i].Name, indexName))
+                found = uint16_t(i + 1);
+        if (found == 0 || (found != schema_.IndexField && found != schema_.KeyField))
+            Fail(DBE_ERR_NOINDEX, "Index: " + indexName);
+        if (found == schema_.IndexField && found != schema_.KeyField)
+            orderField_ = found;
+    }
+    if (!orderField_ && schema_.KeyField && !schema_.RowidKey())
+        orderField_ = schema_.KeyField;
+    rowidOrder_ = !orderField_ && schema_.KeyField;
+
+    if (!locks_.Open(path_ + ".lck", !readOnly_) && !readOnly_)
+        Fail(DBE_ERR_IO, "Cannot open the lock file " + path_ + ".lck");
+    if (!locks_.LockTable(exclusive_))
+        Fail(DBE_ERR_TABLELOCKED);
+
+    std::string k = rowidOrder_   ? "rowid"
+                    : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
+                                  : "dbe_order";
+    // The row id, the order value (unless it is the row id itself),
+    // then the fields.
+    std::string select = rowidOrder_ ? "SELECT rowid" : "SELECT rowid, " + k;
+    firstColumn_ = rowidOrder_ ? 1 : 2;
+    for (const TFieldInfo& f : schema_.Fields)
+        select += ", " + QuoteName(f.Name);
+    select += " FROM records";
+    auto cmp = [&](const char* op) {
+        return rowidOrder_ ? std::string(" WHERE rowid ") + op + " ?2"
+                           : " WHERE (" + k + ", rowid) " + op + " (?1, ?2)";
+    };
+    std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + k + ", rowid";
+    std::string desc =
+        rowidOrder_ ? " ORDER BY rowid DESC" : " ORDER BY " + k + " DESC, rowid DESC";
+    first_ = Prepare(select + asc + " LIMIT 1");
+    last_ = Prepare(select + desc + " LIMIT 1");
+    after_ = Prepare(select + cmp(">") + asc + " LIMIT 1");
+    atOrAfter_ = Prepare(select + cmp(">=") + asc + " LIMIT 1");
+    before_ = Prepare(select + cmp("<") + desc + " LIMIT 1");
+    byRowid_ = Prepare(select + " WHERE rowid = ?2");
+    count_ = Prepare("SELECT COUNT(*) FROM records");
+    countBefore_ = Prepare("SELECT COUNT(*) FROM records" + cmp("<"));
+    if (!readOnly_) {
+        std::string cols, values, sets;
+        int n = 0;
+        for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+            const TFieldInfo& f = schema_.Fields[i];
+            std::string param = "?";
+            param += std::to_string(i + 1);
+            cols += (i ? ", " : "") + QuoteName(f.Name);
+            values += (i ? ", " : "") + param;
+            if (f.Type != DBE_FLD_AUTOINC)
+                sets += (n++ ? ", " : "") + QuoteName(f.Name) + " = " + param;
+        }
+        if (!schema_.KeyField) {
+            cols += ", dbe_order";
+            values += ", ?" + std::to_string(schema_.Fields.size() + 1);
+        }
+        insert_ = Prepare("INSERT INTO records(" + cols + ") VALUES(" + values + ")");
+        std::string rowParam = "?" + std::to_string(schema_.Fields.size() + 2);
+        if (!sets.empty())
+            update_ = Prepare("UPDATE records SET " + sets + " WHERE rowid = " + rowParam);
+        delete_ = Prepare("DELETE FROM records WHERE rowid = ?1");
+        for (const TFieldInfo& f : schema_.Fields)
+            if (f.Type == DBE_FLD_AUTOINC)
+                maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
+    }
+    winFirst_ = Prepare(select + asc + " LIMIT ?3");
+    winLast_ = Prepare(select + desc + " LIMIT ?3");
+    winAfter_ = Prepare(select + cmp(">") + asc + " LIMIT ?3");
+    winBefore_ = Prepare(select + cmp("<") + desc + " LIMIT ?3");
+    dataVersion_ = Prepare("PRAGMA data_version");
+    changeCount_ = ChangeCountOf(path_);
 }
 
 TCursor::~TCursor() {
-    if (db_ && !sqlite3_get_autocommit(db_))
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
-    byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
-    update_.reset(), delete_.reset(), maxAutoinc_.reset();
-    winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
-    dataVersion_.reset();
-    sqlite3_close_v2(db_);
-    locks_.Close();
+    if (db_ && !sqlite3_get_autocommit(db_.get()))
+        sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void TCursor::Fail(DbeResult code, std::string detail) const {
@@ -231,19 +208,14 @@ void TCursor::Fail(DbeResult code, std::string detail) const {
     throw error;
 }
 
-TCursor::TStmt TCursor::Prepare(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v3(db_, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                                nullptr);
-    if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db_, shownAs_);
-    return TStmt(stmt);
+TSqliteStmt TCursor::Prepare(const std::string& sql) {
+    return PrepareSqlite(db_.get(), sql, shownAs_, SQLITE_PREPARE_PERSISTENT);
 }
 
 void TCursor::Exec(const char* sql) {
-    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db_, shownAs_);
+        ThrowSqlite(rc, db_.get(), shownAs_);
 }
 
 void TCursor::GetProps(DbeCurProps& props) const {
@@ -301,7 +273,7 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
     if (rc == SQLITE_DONE)
         return false;
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, shownAs_);
+        ThrowSqlite(rc, db_.get(), shownAs_);
     ReadRow(stmt, buf);
     return true;
 }
@@ -410,7 +382,7 @@ int64_t TCursor::CountBefore(const TKey& key, int64_t rowid) {
     BindKey(countBefore_.get(), key, rowid);
     int rc = sqlite3_step(countBefore_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, shownAs_);
+        ThrowSqlite(rc, db_.get(), shownAs_);
     return sqlite3_column_int64(countBefore_.get(), 0);
 }
 
@@ -487,7 +459,7 @@ uint64_t TCursor::DataVersion() const {
     // The version of the file this connection saw at its last read; moves
     // on when a read finds that another connection committed meanwhile.
     unsigned int version = 0;
-    sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    sqlite3_file_control(db_.get(), "main", SQLITE_FCNTL_DATA_VERSION, &version);
     return version;
 }
 
@@ -547,7 +519,7 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
             if (rc != SQLITE_ROW) {
                 DropWindow();
                 pos_ = pos, key_ = std::move(key), rowid_ = rowid;
-                ThrowSqlite(rc, db_, shownAs_);
+                ThrowSqlite(rc, db_.get(), shownAs_);
             }
             // The window keeps each slot's meaningful bytes, packed: a few
             // hundred rows take a few tens of KB instead of whole record
@@ -599,7 +571,7 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
     // A step that locks the record reads it from the file, and so does
     // every step inside a batch (the transaction is held already, a single
     // lookup is cheap). Other steps are served from the window or refill it.
-    bool ahead = lock != dbeWRITELOCK && sqlite3_get_autocommit(db_) != 0;
+    bool ahead = lock != dbeWRITELOCK && sqlite3_get_autocommit(db_.get()) != 0;
     bool found = false;
     if (ahead && StepInWindow(forward, buf)) {
         found = true;
@@ -778,7 +750,7 @@ uint32_t TCursor::Count() {
     TResetter reset{count_.get()};
     int rc = sqlite3_step(count_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, shownAs_);
+        ThrowSqlite(rc, db_.get(), shownAs_);
     int64_t n = sqlite3_column_int64(count_.get(), 0);
     return n > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(n);
 }
@@ -870,7 +842,7 @@ void TCursor::CheckWritable() const {
 
 void TCursor::YieldToReaders() {
     // Inside a batch the transaction is already ours; a reader waits for it.
-    if (sqlite3_get_autocommit(db_) && !locks_.WaitWhileIntent(kBusyTimeoutMs))
+    if (sqlite3_get_autocommit(db_.get()) && !locks_.WaitWhileIntent(kBusyTimeoutMs))
         Fail(DBE_ERR_BUSY, "A copy of the table is being made");
 }
 
@@ -920,7 +892,7 @@ double TCursor::OrderForInsert() {
         if (rc == SQLITE_DONE)
             return false;
         if (rc != SQLITE_ROW)
-            ThrowSqlite(rc, db_, shownAs_);
+            ThrowSqlite(rc, db_.get(), shownAs_);
         *id = sqlite3_column_int64(stmt, 0);
         *order = sqlite3_column_double(stmt, 1);
         return true;
@@ -968,7 +940,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
     CheckBuffer(buf);
     YieldToReaders();
     Changed();
-    bool own = sqlite3_get_autocommit(db_) != 0;
+    bool own = sqlite3_get_autocommit(db_.get()) != 0;
     if (own)
         Exec("BEGIN IMMEDIATE");
     try {
@@ -991,17 +963,17 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
             TResetter resetMax{maxAutoinc_.get()};
             int rc = sqlite3_step(maxAutoinc_.get());
             if (rc != SQLITE_ROW)
-                ThrowSqlite(rc, db_, shownAs_);
+                ThrowSqlite(rc, db_.get(), shownAs_);
             assigned = sqlite3_column_int64(maxAutoinc_.get(), 0) + 1;
             sqlite3_bind_int64(insert_.get(), autoField, assigned);
         }
         int rc = sqlite3_step(insert_.get());
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
-                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
-            ThrowSqlite(rc, db_, shownAs_);
+                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_.get()));
+            ThrowSqlite(rc, db_.get(), shownAs_);
         }
-        int64_t rowid = sqlite3_last_insert_rowid(db_);
+        int64_t rowid = sqlite3_last_insert_rowid(db_.get());
         if (own)
             Exec("COMMIT");
         own = false;
@@ -1026,7 +998,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
         }
     } catch (...) {
         if (own)
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
     if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
@@ -1048,10 +1020,10 @@ void TCursor::Modify(const void* buf, bool freeLock) {
         int rc = sqlite3_step(update_.get());
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
-                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
-            ThrowSqlite(rc, db_, shownAs_);
+                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_.get()));
+            ThrowSqlite(rc, db_.get(), shownAs_);
         }
-        if (sqlite3_changes(db_) == 0) {
+        if (sqlite3_changes(db_.get()) == 0) {
             locks_.Unlock(rowid_);
             pos_ = EPos::Gap;
             Fail(DBE_ERR_RECDELETED);
@@ -1077,8 +1049,8 @@ void TCursor::Delete() {
     sqlite3_bind_int64(delete_.get(), 1, rowid_);
     int rc = sqlite3_step(delete_.get());
     if (rc != SQLITE_DONE)
-        ThrowSqlite(rc, db_, shownAs_);
-    bool gone = sqlite3_changes(db_) == 0;
+        ThrowSqlite(rc, db_.get(), shownAs_);
+    bool gone = sqlite3_changes(db_.get()) == 0;
     locks_.Unlock(rowid_);
     // The gap where the record stood: next reads the record after it, whose
     // sequence number is the deleted record's.
@@ -1096,14 +1068,14 @@ void TCursor::ReleaseLock(bool all) {
 
 void TCursor::BeginBatch() {
     CheckWritable();
-    if (!sqlite3_get_autocommit(db_))
+    if (!sqlite3_get_autocommit(db_.get()))
         Fail(DBE_ERR_TRANSACTION, "A batch is already active");
     YieldToReaders();
     Exec("BEGIN IMMEDIATE");
 }
 
 void TCursor::CommitBatch() {
-    if (sqlite3_get_autocommit(db_))
+    if (sqlite3_get_autocommit(db_.get()))
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
     Exec("COMMIT");
     Changed();
@@ -1111,7 +1083,7 @@ void TCursor::CommitBatch() {
 }
 
 void TCursor::RollbackBatch() {
-    if (sqlite3_get_autocommit(db_))
+    if (sqlite3_get_autocommit(db_.get()))
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
     Exec("ROLLBACK");
     Changed();

@@ -19,10 +19,10 @@
 
 #include "store/engine/dbengine.h"
 #include "store/engine/record_locks.h"
+#include "store/engine/sqlite_handles.h"
 #include "store/engine/table_file.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,12 +79,7 @@ private:
         double Real = 0;
         std::string Text;
     };
-    struct TStmtDeleter {
-        void operator()(sqlite3_stmt* s) const;
-    };
-    using TStmt = std::unique_ptr<sqlite3_stmt, TStmtDeleter>;
-
-    TStmt Prepare(const std::string& sql);
+    TSqliteStmt Prepare(const std::string& sql);
     void BindKey(sqlite3_stmt* stmt, const TKey& key, int64_t rowid) const;
     // Steps `stmt` (already bound); on a row takes the position from it and
     // fills `buf`. Always resets the statement.
@@ -136,7 +131,7 @@ private:
     uint16_t orderField_ = 0; // field the cursor orders by, 0 = row id / stored order
     bool rowidOrder_ = false;
     int firstColumn_ = 2; // column of the first field in the cursor's queries
-    sqlite3* db_ = nullptr;
+    TSqliteDb db_;
     TRecordLocks locks_;
 
     EPos pos_ = EPos::Begin;
@@ -145,10 +140,11 @@ private:
     bool seqKnown_ = true;
     int64_t seq_ = 0; // On: its number; Gap: the number of the record after it
 
-    TStmt first_, last_, after_, atOrAfter_, before_, byRowid_, count_, countBefore_;
-    TStmt insert_, update_, delete_, maxAutoinc_;
-    TStmt winFirst_, winLast_, winAfter_, winBefore_;
-    TStmt dataVersion_;
+    // Declared after db_, so they are finalised before it closes.
+    TSqliteStmt first_, last_, after_, atOrAfter_, before_, byRowid_, count_, countBefore_;
+    TSqliteStmt insert_, update_, delete_, maxAutoinc_;
+    TSqliteStmt winFirst_, winLast_, winAfter_, winBefore_;
+    TSqliteStmt dataVersion_;
 
     // The read-ahead window, in ascending order: each row's position (its
     // order value, a text one kept in winBytes_, and its row id) and where

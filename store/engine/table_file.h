@@ -11,6 +11,7 @@
 #pragma once
 
 #include "store/engine/dbengine.h"
+#include "store/engine/sqlite_handles.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -62,11 +63,11 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
 // where the journal cannot be written.
 bool IsReadOnlyFile(const std::filesystem::path& file);
 
-// Opens a connection with the engine's settings (busy timeout, full sync).
-// A read-only connection to a file that a dead writer left with a hot
-// journal first has the journal rolled back. Throws TEngineError.
-sqlite3* OpenConnection(const std::string& path, bool readOnly);
-sqlite3* OpenRawConnection(const std::string& path, bool readOnly);
+// Opens a connection to a table file with the engine's settings (see
+// OpenSqlite) and full sync. A read-only connection to a file that a dead
+// writer left with a hot journal first has the journal rolled back. Throws
+// TEngineError.
+TSqliteDb OpenConnection(const std::string& path, bool readOnly);
 
 // Reads and validates the schema. Throws TEngineError (DBE_ERR_NOTATABLE,
 // DBE_ERR_CORRUPT ...).
