@@ -18,6 +18,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cstring>
 #include <ctime>
@@ -96,12 +97,29 @@ const std::string& CachedPasswordHash(const std::string& password, const std::st
 
 } // namespace
 
+// ---- Opening ------------------------------------------------------------------
+
 TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpenMode openMode,
                  DbeShareMode shareMode, const std::vector<std::string>& passwords,
                  const std::string& indexName)
-    : name_(std::move(name)), path_(std::move(path)), shownAs_(std::move(shownAs)) {
-    readOnly_ = openMode == dbeREADONLY;
-    exclusive_ = shareMode == dbeOPENEXCL;
+    : name_(std::move(name)), path_(std::move(path)), shownAs_(std::move(shownAs)),
+      readOnly_(openMode == dbeREADONLY), exclusive_(shareMode == dbeOPENEXCL) {
+    OpenFile();
+    CheckPassword(passwords);
+    ChooseOrder(indexName);
+    TakeTableLock();
+    PrepareReads();
+    if (!readOnly_)
+        PrepareChanges();
+    changeCount_ = ChangeCountOf(path_);
+}
+
+TCursor::~TCursor() {
+    if (db_ && InBatch())
+        sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TCursor::OpenFile() {
     bool fileReadOnly = IsReadOnlyFile(path_);
     if (fileReadOnly && !readOnly_)
         Fail(DBE_ERR_TABLEREADONLY);
@@ -109,16 +127,18 @@ TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpe
     schema_ = ReadSchema(db_.get(), path_);
     if (!readOnly_ && sqlite3_db_readonly(db_.get(), "main") == 1)
         Fail(DBE_ERR_TABLEREADONLY);
-    if (schema_.Protected()) {
-        bool allowed = false;
-        for (const std::string& pw : passwords)
-            if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
-                allowed = true;
-                break;
-            }
-        if (!allowed)
-            Fail(DBE_ERR_NOTSUFFTABLERIGHTS);
-    }
+}
+
+void TCursor::CheckPassword(const std::vector<std::string>& passwords) const {
+    if (!schema_.Protected())
+        return;
+    for (const std::string& pw : passwords)
+        if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash)
+            return;
+    Fail(DBE_ERR_NOTSUFFTABLERIGHTS);
+}
+
+void TCursor::ChooseOrder(const std::string& indexName) {
     if (!indexName.empty()) {
         uint16_t found = 0;
         for (size_t i = 0; i < schema_.Fields.size(); ++i)
@@ -132,29 +152,33 @@ TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpe
     if (!orderField_ && schema_.KeyField && !schema_.RowidKey())
         orderField_ = schema_.KeyField;
     rowidOrder_ = !orderField_ && schema_.KeyField;
+}
 
+void TCursor::TakeTableLock() {
     if (!locks_.Open(path_ + ".lck", !readOnly_) && !readOnly_)
         Fail(DBE_ERR_IO, "Cannot open the lock file " + path_ + ".lck");
     if (!locks_.LockTable(exclusive_))
         Fail(DBE_ERR_TABLELOCKED);
+}
 
-    std::string k = rowidOrder_   ? "rowid"
-                    : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
-                                  : "dbe_order";
-    // The row id, the order value (unless it is the row id itself),
-    // then the fields.
-    std::string select = rowidOrder_ ? "SELECT rowid" : "SELECT rowid, " + k;
+void TCursor::PrepareReads() {
+    const std::string order = rowidOrder_   ? "rowid"
+                              : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
+                                            : "dbe_order";
+    // The row id, the order value (unless it is the row id itself), then
+    // the fields.
+    std::string select = rowidOrder_ ? "SELECT rowid" : "SELECT rowid, " + order;
     firstColumn_ = rowidOrder_ ? 1 : 2;
     for (const TFieldInfo& f : schema_.Fields)
         select += ", " + QuoteName(f.Name);
     select += " FROM records";
     auto cmp = [&](const char* op) {
         return rowidOrder_ ? std::string(" WHERE rowid ") + op + " ?2"
-                           : " WHERE (" + k + ", rowid) " + op + " (?1, ?2)";
+                           : " WHERE (" + order + ", rowid) " + op + " (?1, ?2)";
     };
-    std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + k + ", rowid";
+    std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + order + ", rowid";
     std::string desc =
-        rowidOrder_ ? " ORDER BY rowid DESC" : " ORDER BY " + k + " DESC, rowid DESC";
+        rowidOrder_ ? " ORDER BY rowid DESC" : " ORDER BY " + order + " DESC, rowid DESC";
     first_ = Prepare(select + asc + " LIMIT 1");
     last_ = Prepare(select + desc + " LIMIT 1");
     after_ = Prepare(select + cmp(">") + asc + " LIMIT 1");
@@ -163,42 +187,37 @@ TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpe
     byRowid_ = Prepare(select + " WHERE rowid = ?2");
     count_ = Prepare("SELECT COUNT(*) FROM records");
     countBefore_ = Prepare("SELECT COUNT(*) FROM records" + cmp("<"));
-    if (!readOnly_) {
-        std::string cols, values, sets;
-        int n = 0;
-        for (size_t i = 0; i < schema_.Fields.size(); ++i) {
-            const TFieldInfo& f = schema_.Fields[i];
-            std::string param = "?";
-            param += std::to_string(i + 1);
-            cols += (i ? ", " : "") + QuoteName(f.Name);
-            values += (i ? ", " : "") + param;
-            if (f.Type != DBE_FLD_AUTOINC)
-                sets += (n++ ? ", " : "") + QuoteName(f.Name) + " = " + param;
-        }
-        if (!schema_.KeyField) {
-            cols += ", dbe_order";
-            values += ", ?" + std::to_string(schema_.Fields.size() + 1);
-        }
-        insert_ = Prepare("INSERT INTO records(" + cols + ") VALUES(" + values + ")");
-        std::string rowParam = "?" + std::to_string(schema_.Fields.size() + 2);
-        if (!sets.empty())
-            update_ = Prepare("UPDATE records SET " + sets + " WHERE rowid = " + rowParam);
-        delete_ = Prepare("DELETE FROM records WHERE rowid = ?1");
-        for (const TFieldInfo& f : schema_.Fields)
-            if (f.Type == DBE_FLD_AUTOINC)
-                maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
-    }
     winFirst_ = Prepare(select + asc + " LIMIT ?3");
     winLast_ = Prepare(select + desc + " LIMIT ?3");
     winAfter_ = Prepare(select + cmp(">") + asc + " LIMIT ?3");
     winBefore_ = Prepare(select + cmp("<") + desc + " LIMIT ?3");
     dataVersion_ = Prepare("PRAGMA data_version");
-    changeCount_ = ChangeCountOf(path_);
 }
 
-TCursor::~TCursor() {
-    if (db_ && !sqlite3_get_autocommit(db_.get()))
-        sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+void TCursor::PrepareChanges() {
+    std::string cols, values, sets;
+    int n = 0;
+    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+        const TFieldInfo& f = schema_.Fields[i];
+        std::string param = "?";
+        param += std::to_string(i + 1);
+        cols += (i ? ", " : "") + QuoteName(f.Name);
+        values += (i ? ", " : "") + param;
+        if (f.Type != DBE_FLD_AUTOINC)
+            sets += (n++ ? ", " : "") + QuoteName(f.Name) + " = " + param;
+    }
+    if (!schema_.KeyField) {
+        cols += ", dbe_order";
+        values += ", ?" + std::to_string(schema_.Fields.size() + 1);
+    }
+    insert_ = Prepare("INSERT INTO records(" + cols + ") VALUES(" + values + ")");
+    std::string rowParam = "?" + std::to_string(schema_.Fields.size() + 2);
+    if (!sets.empty())
+        update_ = Prepare("UPDATE records SET " + sets + " WHERE rowid = " + rowParam);
+    delete_ = Prepare("DELETE FROM records WHERE rowid = ?1");
+    for (const TFieldInfo& f : schema_.Fields)
+        if (f.Type == DBE_FLD_AUTOINC)
+            maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
 }
 
 void TCursor::Fail(DbeResult code, std::string detail) const {
@@ -216,6 +235,10 @@ void TCursor::Exec(const char* sql) {
     int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         ThrowSqlite(rc, db_.get(), shownAs_);
+}
+
+bool TCursor::InBatch() const {
+    return sqlite3_get_autocommit(db_.get()) == 0;
 }
 
 void TCursor::GetProps(DbeCurProps& props) const {
@@ -248,23 +271,23 @@ void TCursor::GetFieldDescs(DbeFldDesc* descs) const {
 
 // ---- Positioning ----------------------------------------------------------
 
-void TCursor::BindKey(sqlite3_stmt* stmt, const TKey& key, int64_t rowid) const {
+void TCursor::BindPlace(sqlite3_stmt* stmt) const {
     if (!rowidOrder_) {
-        switch (key.Type) {
+        switch (key_.Type) {
         case SQLITE_INTEGER:
-            sqlite3_bind_int64(stmt, 1, key.Int);
+            sqlite3_bind_int64(stmt, 1, key_.Int);
             break;
         case SQLITE_FLOAT:
-            sqlite3_bind_double(stmt, 1, key.Real);
+            sqlite3_bind_double(stmt, 1, key_.Real);
             break;
         case SQLITE_TEXT:
-            sqlite3_bind_text(stmt, 1, key.Text.data(), int(key.Text.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(stmt, 1, key_.Text.data(), int(key_.Text.size()), SQLITE_TRANSIENT);
             break;
         default:
             sqlite3_bind_null(stmt, 1);
         }
     }
-    sqlite3_bind_int64(stmt, 2, rowid);
+    sqlite3_bind_int64(stmt, 2, rowid_);
 }
 
 bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
@@ -363,23 +386,30 @@ void TCursor::ReadRow(sqlite3_stmt* stmt, void* buf) {
         ReadSlot(stmt, i, record + schema_.Fields[i].Offset);
 }
 
+bool TCursor::FetchByRowid(int64_t rowid, void* buf) {
+    sqlite3_bind_int64(byRowid_.get(), 2, rowid);
+    return Fetch(byRowid_.get(), buf);
+}
+
+void TCursor::RestorePosition(TSavedPosition saved) {
+    pos_ = saved.Pos;
+    key_ = std::move(saved.Key);
+    rowid_ = saved.Rowid;
+}
+
 void TCursor::RefreshKey() {
     // The order value of the current record may have changed (renumbering,
     // a modified key): take it afresh by row id, which costs one lookup.
     if (pos_ != EPos::On || rowidOrder_)
         return;
-    int64_t rowid = rowid_;
-    TKey old = key_;
-    BindKey(byRowid_.get(), key_, rowid_);
-    if (!Fetch(byRowid_.get(), nullptr)) {
-        key_ = old;
-        rowid_ = rowid;
-    }
+    TSavedPosition saved = SavePosition();
+    if (!FetchByRowid(rowid_, nullptr))
+        RestorePosition(std::move(saved));
 }
 
-int64_t TCursor::CountBefore(const TKey& key, int64_t rowid) {
+int64_t TCursor::CountBefore() {
     TResetter reset{countBefore_.get()};
-    BindKey(countBefore_.get(), key, rowid);
+    BindPlace(countBefore_.get());
     int rc = sqlite3_step(countBefore_.get());
     if (rc != SQLITE_ROW)
         ThrowSqlite(rc, db_.get(), shownAs_);
@@ -390,7 +420,7 @@ void TCursor::FillProps(DbeRecProps* props) {
     if (!props)
         return;
     if (!seqKnown_) {
-        seq_ = CountBefore(key_, rowid_) + 1;
+        seq_ = CountBefore() + 1;
         seqKnown_ = true;
     }
     std::memset(props, 0, sizeof *props);
@@ -434,6 +464,7 @@ void TCursor::DropWindow() {
 }
 
 void TCursor::StandOnWindowRow(size_t index, void* buf) {
+    assert(index < winRows_.size() && "the cursor stands on a row of its window");
     winIndex_ = index;
     const TWinRow& row = winRows_[index];
     rowid_ = row.Rowid;
@@ -502,9 +533,7 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
     // file.
     DropWindow();
     size_t want = winSize_ < kWindowFirst ? kWindowFirst : winSize_;
-    EPos pos = pos_;
-    TKey key = key_;
-    int64_t rowid = rowid_;
+    TSavedPosition saved = SavePosition();
     sqlite3_bind_int64(stmt, 3, int64_t(want));
     const size_t fields = schema_.Fields.size();
     const size_t largest = schema_.RecordSize - kRecordHeader;
@@ -517,8 +546,9 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
             if (rc == SQLITE_DONE)
                 break;
             if (rc != SQLITE_ROW) {
+                // Nothing of a fill that failed half-way is handed out.
                 DropWindow();
-                pos_ = pos, key_ = std::move(key), rowid_ = rowid;
+                RestorePosition(std::move(saved));
                 ThrowSqlite(rc, db_.get(), shownAs_);
             }
             // The window keeps each slot's meaningful bytes, packed: a few
@@ -542,11 +572,12 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
                 winSlots_.push_back({uint32_t(used), uint32_t(length)});
                 used += length;
             }
+            assert(used <= winBytes_.size() && "the room made for the row holds it");
             winUsed_ = used;
         }
     }
     if (winRows_.empty()) {
-        pos_ = pos, key_ = std::move(key), rowid_ = rowid;
+        RestorePosition(std::move(saved));
         return false;
     }
     if (!forward) {
@@ -571,47 +602,8 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
     // A step that locks the record reads it from the file, and so does
     // every step inside a batch (the transaction is held already, a single
     // lookup is cheap). Other steps are served from the window or refill it.
-    bool ahead = lock != dbeWRITELOCK && sqlite3_get_autocommit(db_.get()) != 0;
-    bool found = false;
-    if (ahead && StepInWindow(forward, buf)) {
-        found = true;
-    } else {
-        // At the window's edge the walk goes on: read further ahead next
-        // time. Otherwise (a change, a jump) start small again.
-        bool edge = WindowValid();
-        if (!edge)
-            winSize_ = 0;
-        if (!ahead)
-            DropWindow();
-        if (from == EPos::On && !(edge && ahead))
-            RefreshKey();
-        sqlite3_stmt* stmt = nullptr;
-        switch (from) {
-        case EPos::Begin:
-            stmt = forward ? (ahead ? winFirst_.get() : first_.get()) : nullptr;
-            break;
-        case EPos::End:
-            stmt = forward ? nullptr : (ahead ? winLast_.get() : last_.get());
-            break;
-        case EPos::On:
-            stmt = forward ? (ahead ? winAfter_.get() : after_.get())
-                           : (ahead ? winBefore_.get() : before_.get());
-            BindKey(stmt, key_, rowid_);
-            break;
-        case EPos::Gap:
-            // Forward from a gap includes the record at its place.
-            stmt = forward ? atOrAfter_.get() : before_.get();
-            BindKey(stmt, key_, rowid_);
-            DropWindow();
-            break;
-        }
-        if (stmt) {
-            if (ahead && from != EPos::Gap)
-                found = FillWindow(stmt, forward, buf);
-            else
-                found = Fetch(stmt, buf);
-        }
-    }
+    bool ahead = lock != dbeWRITELOCK && !InBatch();
+    bool found = (ahead && StepInWindow(forward, buf)) || ReadStep(from, forward, ahead, buf);
     if (forward) {
         if (!found) {
             pos_ = EPos::End;
@@ -625,6 +617,7 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
         } else if (from == EPos::On && seqKnown_) {
             ++seq_;
         }
+        // From a gap, seq_ already is the number of the record after it.
     } else {
         if (!found) {
             SetToBegin();
@@ -638,6 +631,41 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
     if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
         Fail(DBE_ERR_LOCKED);
     FillProps(props);
+}
+
+bool TCursor::ReadStep(EPos from, bool forward, bool ahead, void* buf) {
+    // At the window's edge the walk goes on: read further ahead next time.
+    // Otherwise (a change, a jump) start small again.
+    bool edge = WindowValid();
+    if (!edge)
+        winSize_ = 0;
+    DropWindow();
+    if (from == EPos::On && !(edge && ahead))
+        RefreshKey();
+    // From a gap the step reads one record: the window starts at records.
+    const bool windowed = ahead && from != EPos::Gap;
+    sqlite3_stmt* stmt = NeighbourStatement(from, forward, windowed);
+    if (!stmt)
+        return false;
+    if (from == EPos::On || from == EPos::Gap)
+        BindPlace(stmt);
+    return windowed ? FillWindow(stmt, forward, buf) : Fetch(stmt, buf);
+}
+
+sqlite3_stmt* TCursor::NeighbourStatement(EPos from, bool forward, bool windowed) const {
+    switch (from) {
+    case EPos::Begin:
+        return forward ? (windowed ? winFirst_ : first_).get() : nullptr;
+    case EPos::End:
+        return forward ? nullptr : (windowed ? winLast_ : last_).get();
+    case EPos::On:
+        return forward ? (windowed ? winAfter_ : after_).get()
+                       : (windowed ? winBefore_ : before_).get();
+    case EPos::Gap:
+        // Forward from a gap includes the record at its place.
+        return forward ? atOrAfter_.get() : before_.get();
+    }
+    return nullptr;
 }
 
 void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
@@ -658,22 +686,19 @@ void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
         if (!locks_.Lock(rowid_))
             Fail(DBE_ERR_LOCKED);
     }
-    int64_t rowid = rowid_;
-    TKey key = key_;
-    BindKey(byRowid_.get(), key_, rowid_);
+    TSavedPosition saved = SavePosition();
     bool found;
     try {
-        found = Fetch(byRowid_.get(), buf);
+        found = FetchByRowid(rowid_, buf);
     } catch (...) {
         if (lockedNow)
-            locks_.Unlock(rowid);
+            locks_.Unlock(saved.Rowid);
         throw;
     }
     if (!found) {
         if (lockedNow)
-            locks_.Unlock(rowid);
-        rowid_ = rowid;
-        key_ = key;
+            locks_.Unlock(saved.Rowid);
+        RestorePosition(std::move(saved));
         pos_ = EPos::Gap;
         Fail(DBE_ERR_RECDELETED);
     }
@@ -716,9 +741,8 @@ void TCursor::SetToBookMark(const void* bookmark) {
         throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid bookmark"});
     DropWindow();
     winSize_ = 0;
-    BindKey(byRowid_.get(), key_, rowid);
     seqKnown_ = false;
-    if (Fetch(byRowid_.get(), nullptr))
+    if (FetchByRowid(rowid, nullptr))
         return;
     // Gone: stand in the gap where it was, when its place can be told.
     TKey key;
@@ -731,9 +755,7 @@ void TCursor::SetToBookMark(const void* bookmark) {
         SetToBegin();
         Fail(DBE_ERR_RECNOTFOUND);
     }
-    key_ = key;
-    rowid_ = rowid;
-    pos_ = EPos::Gap;
+    RestorePosition({EPos::Gap, std::move(key), rowid});
     Fail(DBE_ERR_RECNOTFOUND);
 }
 
@@ -842,7 +864,7 @@ void TCursor::CheckWritable() const {
 
 void TCursor::YieldToReaders() {
     // Inside a batch the transaction is already ours; a reader waits for it.
-    if (sqlite3_get_autocommit(db_.get()) && !locks_.WaitWhileIntent(kBusyTimeoutMs))
+    if (!InBatch() && !locks_.WaitWhileIntent(kBusyTimeoutMs))
         Fail(DBE_ERR_BUSY, "A copy of the table is being made");
 }
 
@@ -883,11 +905,10 @@ double TCursor::OrderForInsert() {
     // The new record goes before the record after the cursor's gap (or before
     // the current record); at the end it is appended, at the beginning it
     // goes first.
-    auto orderOf = [&](sqlite3_stmt* stmt, bool bind, TKey key, int64_t rowid, int64_t* id,
-                       double* order) {
-        if (bind)
-            BindKey(stmt, key, rowid);
+    auto orderOf = [&](sqlite3_stmt* stmt, int64_t* id, double* order) {
         TResetter reset{stmt};
+        if (pos_ == EPos::On || pos_ == EPos::Gap)
+            BindPlace(stmt);
         int rc = sqlite3_step(stmt);
         if (rc == SQLITE_DONE)
             return false;
@@ -904,15 +925,15 @@ double TCursor::OrderForInsert() {
         bool hasPrev = false, hasNext = false;
         switch (pos_) {
         case EPos::Begin:
-            hasNext = orderOf(first_.get(), false, key_, 0, &nextId, &next);
+            hasNext = orderOf(first_.get(), &nextId, &next);
             break;
         case EPos::End:
-            hasPrev = orderOf(last_.get(), false, key_, 0, &prevId, &prev);
+            hasPrev = orderOf(last_.get(), &prevId, &prev);
             break;
         case EPos::On:
         case EPos::Gap:
-            hasPrev = orderOf(before_.get(), true, key_, rowid_, &prevId, &prev);
-            hasNext = orderOf(atOrAfter_.get(), true, key_, rowid_, &nextId, &next);
+            hasPrev = orderOf(before_.get(), &prevId, &prev);
+            hasNext = orderOf(atOrAfter_.get(), &nextId, &next);
             break;
         }
         if (!hasPrev && !hasNext)
@@ -927,8 +948,7 @@ double TCursor::OrderForInsert() {
         // No room left between the two: renumber, then place the gap again
         // by the record that follows it.
         Renumber();
-        BindKey(byRowid_.get(), key_, nextId);
-        if (!Fetch(byRowid_.get(), nullptr))
+        if (!FetchByRowid(nextId, nullptr))
             break;
         pos_ = EPos::Gap;
     }
@@ -940,7 +960,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
     CheckBuffer(buf);
     YieldToReaders();
     Changed();
-    bool own = sqlite3_get_autocommit(db_.get()) != 0;
+    bool own = !InBatch();
     if (own)
         Exec("BEGIN IMMEDIATE");
     try {
@@ -1068,14 +1088,14 @@ void TCursor::ReleaseLock(bool all) {
 
 void TCursor::BeginBatch() {
     CheckWritable();
-    if (!sqlite3_get_autocommit(db_.get()))
+    if (InBatch())
         Fail(DBE_ERR_TRANSACTION, "A batch is already active");
     YieldToReaders();
     Exec("BEGIN IMMEDIATE");
 }
 
 void TCursor::CommitBatch() {
-    if (sqlite3_get_autocommit(db_.get()))
+    if (!InBatch())
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
     Exec("COMMIT");
     Changed();
@@ -1083,7 +1103,7 @@ void TCursor::CommitBatch() {
 }
 
 void TCursor::RollbackBatch() {
-    if (sqlite3_get_autocommit(db_.get()))
+    if (!InBatch())
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
     Exec("ROLLBACK");
     Changed();

@@ -79,11 +79,32 @@ private:
         double Real = 0;
         std::string Text;
     };
+    // Where the cursor stands, kept across a read that may move it and then
+    // fail or find nothing.
+    struct TSavedPosition {
+        EPos Pos;
+        TKey Key;
+        int64_t Rowid;
+    };
+    TSavedPosition SavePosition() const { return {pos_, key_, rowid_}; }
+    void RestorePosition(TSavedPosition saved);
+
+    // The steps of opening, in order.
+    void OpenFile();
+    void CheckPassword(const std::vector<std::string>& passwords) const;
+    void ChooseOrder(const std::string& indexName);
+    void TakeTableLock();
+    void PrepareReads();
+    void PrepareChanges();
+
     TSqliteStmt Prepare(const std::string& sql);
-    void BindKey(sqlite3_stmt* stmt, const TKey& key, int64_t rowid) const;
+    // Binds the cursor's place to a statement that compares with it (?1 the
+    // order value, ?2 the row id).
+    void BindPlace(sqlite3_stmt* stmt) const;
     // Steps `stmt` (already bound); on a row takes the position from it and
     // fills `buf`. Always resets the statement.
     bool Fetch(sqlite3_stmt* stmt, void* buf);
+    bool FetchByRowid(int64_t rowid, void* buf);
     // Takes the position from the row `stmt` stands on and fills `buf`.
     void ReadRow(sqlite3_stmt* stmt, void* buf);
     void ReadPosition(sqlite3_stmt* stmt);
@@ -110,9 +131,14 @@ private:
     void Changed();
     void RefreshKey();
     void Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props);
+    // A step read from the file (into the window when `ahead`); false when
+    // there is no record that way.
+    bool ReadStep(EPos from, bool forward, bool ahead, void* buf);
+    sqlite3_stmt* NeighbourStatement(EPos from, bool forward, bool windowed) const;
     void FillProps(DbeRecProps* props);
-    int64_t CountBefore(const TKey& key, int64_t rowid);
+    int64_t CountBefore();
     void CheckBuffer(const void* buf) const;
+    bool InBatch() const;
     void CheckWritable() const;
     void CheckLockFree(int64_t rowid);
     void YieldToReaders();
