@@ -172,9 +172,12 @@ void TCursor::PrepareReads() {
     for (const TFieldInfo& f : schema_.Fields)
         select += ", " + QuoteName(f.Name);
     select += " FROM records";
+    // Compared with the place (?1, ?2); the order value of the record ?4,
+    // while it lives, in place of ?1 (see BindPlace).
     auto cmp = [&](const char* op) {
         return rowidOrder_ ? std::string(" WHERE rowid ") + op + " ?2"
-                           : " WHERE (" + order + ", rowid) " + op + " (?1, ?2)";
+                           : " WHERE (" + order + ", rowid) " + op + " (coalesce((SELECT " + order +
+                                 " FROM records WHERE rowid = ?4), ?1), ?2)";
     };
     std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + order + ", rowid";
     std::string desc =
@@ -286,6 +289,13 @@ void TCursor::BindPlace(sqlite3_stmt* stmt) const {
         default:
             sqlite3_bind_null(stmt, 1);
         }
+        // On a record, the statement seeks the record's order value as it
+        // is now. A gap has no record of its own (its row id may even come
+        // back for a new record), so it keeps to its order value.
+        if (pos_ == EPos::On)
+            sqlite3_bind_int64(stmt, 4, rowid_);
+        else
+            sqlite3_bind_null(stmt, 4);
     }
     sqlite3_bind_int64(stmt, 2, rowid_);
 }
@@ -636,12 +646,9 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
 bool TCursor::ReadStep(EPos from, bool forward, bool ahead, void* buf) {
     // At the window's edge the walk goes on: read further ahead next time.
     // Otherwise (a change, a jump) start small again.
-    bool edge = WindowValid();
-    if (!edge)
+    if (!WindowValid())
         winSize_ = 0;
     DropWindow();
-    if (from == EPos::On && !(edge && ahead))
-        RefreshKey();
     // From a gap the step reads one record: the window starts at records.
     const bool windowed = ahead && from != EPos::Gap;
     sqlite3_stmt* stmt = NeighbourStatement(from, forward, windowed);
@@ -918,7 +925,6 @@ double TCursor::OrderForInsert() {
         *order = sqlite3_column_double(stmt, 1);
         return true;
     };
-    RefreshKey();
     for (int attempt = 0; attempt < 2; ++attempt) {
         int64_t prevId = 0, nextId = 0;
         double prev = 0, next = 0;

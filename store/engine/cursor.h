@@ -6,6 +6,12 @@
 // A cursor holds no SQLite statement or transaction open between calls
 // (except inside a batch), so other processes can use the file at any time.
 //
+// A place on a record is sought afresh by the record's row id inside the
+// very statement that reads its neighbours: another process may renumber
+// the order column between two calls, and only one statement is sure to
+// read one state of the file. The order value a cursor keeps stands in
+// only when its record is gone.
+//
 // Walking reads ahead: one statement execution fills a window of the
 // records that follow (or precede) the current one, and the steps after it
 // are served from memory. Every change made through this engine to the
@@ -99,7 +105,7 @@ private:
 
     TSqliteStmt Prepare(const std::string& sql);
     // Binds the cursor's place to a statement that compares with it (?1 the
-    // order value, ?2 the row id).
+    // order value, ?2 the row id, ?4 the record to seek it by).
     void BindPlace(sqlite3_stmt* stmt) const;
     // Steps `stmt` (already bound); on a row takes the position from it and
     // fills `buf`. Always resets the statement.
