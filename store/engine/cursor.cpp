@@ -10,6 +10,7 @@
 // inserts at the same spot).
 #include "store/engine/cursor.h"
 
+#include "store/engine/damage_mark.h"
 #include "store/engine/engine_error.h"
 #include "store/engine/password_hash.h"
 #include "store/engine/path_names.h"
@@ -29,6 +30,9 @@ namespace {
 
 constexpr uint32_t kBookMarkMagic = 0x4d424244; // "DBBM"
 constexpr double kOrderStep = 1024.0;
+constexpr const char* kDamagedAdvice =
+    "The table is damaged and takes no changes until it is restored from a backup copy or "
+    "created anew";
 // Rows read ahead: the first fill after a jump is small (a form that shows
 // one record reads little more than it shows), each further fill doubles up
 // to the largest window.
@@ -104,13 +108,21 @@ TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpe
                  const std::string& indexName)
     : name_(std::move(name)), path_(std::move(path)), shownAs_(std::move(shownAs)),
       readOnly_(openMode == dbeREADONLY), exclusive_(shareMode == dbeOPENEXCL) {
-    OpenFile();
-    CheckPassword(passwords);
-    ChooseOrder(indexName);
-    TakeTableLock();
-    PrepareReads();
-    if (!readOnly_)
-        PrepareChanges();
+    try {
+        OpenFile();
+        CheckPassword(passwords);
+        ChooseOrder(indexName);
+        TakeTableLock();
+        PrepareReads();
+        if (!readOnly_)
+            PrepareChanges();
+    } catch (const TEngineError& error) {
+        // Damage that keeps the table from opening here may not keep a
+        // cursor that opened it earlier from writing.
+        if (error.Code() == DBE_ERR_CORRUPT)
+            MarkDamaged(path_, error.Context().empty() ? "" : error.Context().back());
+        throw;
+    }
     changeCount_ = ChangeCountOf(path_);
 }
 
@@ -230,6 +242,14 @@ void TCursor::Fail(DbeResult code, std::string detail) const {
     throw error;
 }
 
+void TCursor::SqliteFailed(int rc) {
+    if (IsDamage(rc)) {
+        metDamage_ = sqlite3_errmsg(db_.get());
+        MarkDamaged(path_, *metDamage_);
+    }
+    ThrowSqlite(rc, db_.get(), shownAs_);
+}
+
 TSqliteStmt TCursor::Prepare(const std::string& sql) {
     return PrepareSqlite(db_.get(), sql, shownAs_, SQLITE_PREPARE_PERSISTENT);
 }
@@ -237,7 +257,7 @@ TSqliteStmt TCursor::Prepare(const std::string& sql) {
 void TCursor::Exec(const char* sql) {
     int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db_.get(), shownAs_);
+        SqliteFailed(rc);
 }
 
 bool TCursor::InBatch() const {
@@ -306,7 +326,7 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
     if (rc == SQLITE_DONE)
         return false;
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_.get(), shownAs_);
+        SqliteFailed(rc);
     ReadRow(stmt, buf);
     return true;
 }
@@ -422,7 +442,7 @@ int64_t TCursor::CountBefore() {
     BindPlace(countBefore_.get());
     int rc = sqlite3_step(countBefore_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_.get(), shownAs_);
+        SqliteFailed(rc);
     return sqlite3_column_int64(countBefore_.get(), 0);
 }
 
@@ -559,7 +579,7 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
                 // Nothing of a fill that failed half-way is handed out.
                 DropWindow();
                 RestorePosition(std::move(saved));
-                ThrowSqlite(rc, db_.get(), shownAs_);
+                SqliteFailed(rc);
             }
             // The window keeps each slot's meaningful bytes, packed: a few
             // hundred rows take a few tens of KB instead of whole record
@@ -607,7 +627,7 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
 
 void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props) {
     if (lock == dbeWRITELOCK)
-        CheckWritable();
+        CheckChangesAllowed();
     EPos from = pos_;
     // A step that locks the record reads it from the file, and so does
     // every step inside a batch (the transaction is held already, a single
@@ -688,7 +708,7 @@ void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
     }
     bool lockedNow = false;
     if (lock == dbeWRITELOCK) {
-        CheckWritable();
+        CheckChangesAllowed();
         lockedNow = !locks_.Holds(rowid_);
         if (!locks_.Lock(rowid_))
             Fail(DBE_ERR_LOCKED);
@@ -776,10 +796,12 @@ void TCursor::MakeGap() {
 }
 
 uint32_t TCursor::Count() {
+    // A count of a damaged table cannot be trusted, whatever it reads.
+    RefuseIfDamaged();
     TResetter reset{count_.get()};
     int rc = sqlite3_step(count_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_.get(), shownAs_);
+        SqliteFailed(rc);
     int64_t n = sqlite3_column_int64(count_.get(), 0);
     return n > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(n);
 }
@@ -864,9 +886,23 @@ void TCursor::PutField(uint16_t field, void* buf, const void* src) const {
 
 // ---- Changes ------------------------------------------------------------------
 
-void TCursor::CheckWritable() const {
+void TCursor::CheckChangesAllowed() {
     if (readOnly_)
         Fail(DBE_ERR_TABLEREADONLY);
+    // Inside a batch the file is held by this cursor until the commit,
+    // which asks again; only damage this cursor meets can show up before.
+    if (metDamage_ || !InBatch())
+        RefuseIfDamaged();
+}
+
+void TCursor::RefuseIfDamaged() {
+    std::optional<std::string> found = metDamage_ ? metDamage_ : DamageFound(path_);
+    if (!found)
+        return;
+    TEngineError error(DBE_ERR_CORRUPT, {"Table: " + shownAs_, kDamagedAdvice});
+    if (!found->empty())
+        error.Add("Found: " + *found);
+    throw error;
 }
 
 void TCursor::YieldToReaders() {
@@ -920,7 +956,7 @@ double TCursor::OrderForInsert() {
         if (rc == SQLITE_DONE)
             return false;
         if (rc != SQLITE_ROW)
-            ThrowSqlite(rc, db_.get(), shownAs_);
+            SqliteFailed(rc);
         *id = sqlite3_column_int64(stmt, 0);
         *order = sqlite3_column_double(stmt, 1);
         return true;
@@ -962,7 +998,7 @@ double TCursor::OrderForInsert() {
 }
 
 void TCursor::Insert(DbeLockType lock, void* buf) {
-    CheckWritable();
+    CheckChangesAllowed();
     CheckBuffer(buf);
     YieldToReaders();
     Changed();
@@ -989,7 +1025,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
             TResetter resetMax{maxAutoinc_.get()};
             int rc = sqlite3_step(maxAutoinc_.get());
             if (rc != SQLITE_ROW)
-                ThrowSqlite(rc, db_.get(), shownAs_);
+                SqliteFailed(rc);
             assigned = sqlite3_column_int64(maxAutoinc_.get(), 0) + 1;
             sqlite3_bind_int64(insert_.get(), autoField, assigned);
         }
@@ -997,7 +1033,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
                 Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_.get()));
-            ThrowSqlite(rc, db_.get(), shownAs_);
+            SqliteFailed(rc);
         }
         int64_t rowid = sqlite3_last_insert_rowid(db_.get());
         if (own)
@@ -1032,7 +1068,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
 }
 
 void TCursor::Modify(const void* buf, bool freeLock) {
-    CheckWritable();
+    CheckChangesAllowed();
     CheckBuffer(buf);
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
@@ -1047,7 +1083,7 @@ void TCursor::Modify(const void* buf, bool freeLock) {
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
                 Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_.get()));
-            ThrowSqlite(rc, db_.get(), shownAs_);
+            SqliteFailed(rc);
         }
         if (sqlite3_changes(db_.get()) == 0) {
             locks_.Unlock(rowid_);
@@ -1064,7 +1100,7 @@ void TCursor::Modify(const void* buf, bool freeLock) {
 }
 
 void TCursor::Delete() {
-    CheckWritable();
+    CheckChangesAllowed();
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
@@ -1075,7 +1111,7 @@ void TCursor::Delete() {
     sqlite3_bind_int64(delete_.get(), 1, rowid_);
     int rc = sqlite3_step(delete_.get());
     if (rc != SQLITE_DONE)
-        ThrowSqlite(rc, db_.get(), shownAs_);
+        SqliteFailed(rc);
     bool gone = sqlite3_changes(db_.get()) == 0;
     locks_.Unlock(rowid_);
     // The gap where the record stood: next reads the record after it, whose
@@ -1093,7 +1129,7 @@ void TCursor::ReleaseLock(bool all) {
 }
 
 void TCursor::BeginBatch() {
-    CheckWritable();
+    CheckChangesAllowed();
     if (InBatch())
         Fail(DBE_ERR_TRANSACTION, "A batch is already active");
     YieldToReaders();
@@ -1103,6 +1139,9 @@ void TCursor::BeginBatch() {
 void TCursor::CommitBatch() {
     if (!InBatch())
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
+    // Another process may have found the table damaged while the batch ran;
+    // the batch stays open for the caller to roll back.
+    RefuseIfDamaged();
     Exec("COMMIT");
     Changed();
     seqKnown_ = false;

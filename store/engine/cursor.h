@@ -29,6 +29,7 @@
 #include "store/engine/table_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,9 @@ struct sqlite3_stmt;
 class TCursor {
 public:
     // Opens `path` (the table file). `shownAs` is the table as its users
-    // know it, which the messages name. Throws TEngineError.
+    // know it, which the messages name. Throws TEngineError. Damage met
+    // in the file by this cursor or found by anyone (see damage_mark.h)
+    // makes every change and the record count fail with DBE_ERR_CORRUPT.
     TCursor(std::string name, std::string path, std::string shownAs, DbeOpenMode openMode,
             DbeShareMode shareMode, const std::vector<std::string>& passwords,
             const std::string& indexName);
@@ -145,13 +148,17 @@ private:
     int64_t CountBefore();
     void CheckBuffer(const void* buf) const;
     bool InBatch() const;
-    void CheckWritable() const;
+    // Refuses a change to a read-only or damaged table.
+    void CheckChangesAllowed();
+    void RefuseIfDamaged();
     void CheckLockFree(int64_t rowid);
     void YieldToReaders();
     double OrderForInsert();
     void Renumber();
     void BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) const;
     [[noreturn]] void Fail(DbeResult code, std::string detail = {}) const;
+    // Throws the engine error for a failed SQLite call, remembering damage.
+    [[noreturn]] void SqliteFailed(int rc);
     void Exec(const char* sql);
 
     std::string name_;
@@ -165,6 +172,7 @@ private:
     int firstColumn_ = 2; // column of the first field in the cursor's queries
     TSqliteDb db_;
     TRecordLocks locks_;
+    std::optional<std::string> metDamage_; // what this cursor's reads found damaged
 
     EPos pos_ = EPos::Begin;
     TKey key_;

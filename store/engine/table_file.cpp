@@ -4,6 +4,7 @@
 // leaves either the old or the new state.
 #include "store/engine/table_file.h"
 
+#include "store/engine/damage_mark.h"
 #include "store/engine/engine_error.h"
 #include "store/engine/password_hash.h"
 #include "store/engine/path_names.h"
@@ -417,6 +418,8 @@ void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
     SyncPath(temp, false);
     LinkIntoPlace(temp, final);
     SyncPath(dir, true);
+    // A mark left by a damaged table of this name speaks of another file.
+    ForgetDamage(final.string());
 }
 
 namespace {
@@ -467,9 +470,15 @@ std::vector<std::string> ValueProblems(sqlite3* db, const TTableSchema& schema,
                                                    : "SELECT COUNT(*) FROM records WHERE typeof(" +
                                                          column + ") NOT IN ('integer', 'null')";
         TSqliteStmt bad = PrepareSqlite(db, sql, path);
-        if (sqlite3_step(bad.get()) != SQLITE_ROW)
-            continue;
-        if (int64_t n = sqlite3_column_int64(bad.get(), 0); n > 0) {
+        int rc = sqlite3_step(bad.get());
+        if (rc != SQLITE_ROW) {
+            // Damage met on the way is a finding; anything else (a busy
+            // file) is why the check could not be made.
+            if (!IsDamage(rc))
+                ThrowSqlite(rc, db, path);
+            MarkDamaged(path, sqlite3_errmsg(db));
+            problems.push_back("Field " + f.Name + ": " + sqlite3_errmsg(db));
+        } else if (int64_t n = sqlite3_column_int64(bad.get(), 0); n > 0) {
             problems.push_back("Field " + f.Name + ": " + std::to_string(n) +
                                " value(s) of the wrong type or size");
         }
@@ -519,11 +528,17 @@ std::vector<std::string> CheckTableFile(const std::string& path) {
         std::vector<std::string> problems{ErrorText(e.Code())};
         for (size_t i = 1; i < e.Context().size(); ++i)
             problems.push_back(e.Context()[i]);
+        // A file that is not one of our tables is no damage to remember;
+        // broken definitions in one of ours are.
+        if (e.Code() == DBE_ERR_CORRUPT)
+            MarkDamaged(path, problems.back());
         return problems;
     }
-    std::vector<std::string> structure = StructureProblems(db.get(), schema, path);
-    if (!structure.empty())
-        return structure;
+    std::vector<std::string> damage = StructureProblems(db.get(), schema, path);
+    if (!damage.empty()) {
+        MarkDamaged(path, damage.front());
+        return damage;
+    }
     return ValueProblems(db.get(), schema, path);
 }
 
@@ -562,4 +577,6 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
             {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
     }
     SyncPath(destDir, true);
+    // The file replaced may have been marked damaged; this one is new.
+    ForgetDamage(final.string());
 }

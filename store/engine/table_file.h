@@ -76,8 +76,9 @@ TTableSchema ReadSchema(sqlite3* db, const std::string& path);
 // Creates a new table file in `dir` (made when missing). Throws.
 void CreateTableFile(const std::filesystem::path& dir, const DbeTableDesc& desc);
 
-// Problems found in the table file; empty when it is sound. Throws only when
-// the file cannot be read at all.
+// Problems found in the table file; empty when it is sound. Damage to its
+// structure or definitions is also marked (see damage_mark.h). Throws only
+// when the file cannot be read at all.
 std::vector<std::string> CheckTableFile(const std::string& path);
 
 // Copies the table file into `destDir` consistently (online backup to a
