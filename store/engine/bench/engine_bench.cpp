@@ -113,7 +113,7 @@ void CursorWalk(benchmark::State& state, bool forward) {
         else
             DbeSetToEnd(cur);
         while ((forward ? DbeGetNextRecord : DbeGetPriorRecord)(cur, dbeNOLOCK, rec.data(),
-                                                              &recProps) == DBE_OK)
+                                                                &recProps) == DBE_OK)
             ++steps;
         benchmark::DoNotOptimize(recProps.iSeqNum);
     }
@@ -135,10 +135,10 @@ BENCHMARK(BM_CursorWalkPrior)->Arg(100000)->Unit(benchmark::kMillisecond);
 // The table of `records` rows opened straight with SQLite, read-only, and
 // `sql` prepared on it.
 struct TDirect {
-    TDirect(int64_t records, const char* sql) {
+    TDirect(int64_t records, const std::string& sql) {
         std::string path = (Engine().Dir / TableOf(records)).string();
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
     }
     ~TDirect() {
         sqlite3_finalize(stmt);
@@ -150,16 +150,23 @@ struct TDirect {
     sqlite3_stmt* stmt = nullptr;
 };
 
+// The columns of a question, as the cursor reads them.
+const std::string kQuestionSelect =
+    "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag FROM records ";
+
+// Reads the texts of the row `stmt` stands on, as a step of a walk must.
+void ReadTexts(sqlite3_stmt* stmt) {
+    for (int c = 2; c < 8; ++c)
+        benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+}
+
 void BM_SqliteWalkQuery(benchmark::State& state) {
-    TDirect direct(state.range(0),
-                   "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
-                   "FROM records ORDER BY rowid");
+    TDirect direct(state.range(0), kQuestionSelect + "ORDER BY rowid");
     sqlite3_stmt* stmt = direct.stmt;
     int64_t steps = 0;
     for (auto _ : state) {
         while (sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int c = 2; c < 8; ++c)
-                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+            ReadTexts(stmt);
             ++steps;
         }
         sqlite3_reset(stmt);
@@ -171,9 +178,7 @@ BENCHMARK(BM_SqliteWalkQuery)->Arg(100000)->Unit(benchmark::kMillisecond);
 // Baseline: one SQLite lookup per step, as a cursor that keeps no statement
 // open must do.
 void BM_SqliteWalkStepwise(benchmark::State& state) {
-    TDirect direct(state.range(0),
-                   "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
-                   "FROM records WHERE rowid > ?1 ORDER BY rowid LIMIT 1");
+    TDirect direct(state.range(0), kQuestionSelect + "WHERE rowid > ?1 ORDER BY rowid LIMIT 1");
     sqlite3_stmt* stmt = direct.stmt;
     int64_t steps = 0;
     for (auto _ : state) {
@@ -183,8 +188,7 @@ void BM_SqliteWalkStepwise(benchmark::State& state) {
             if (sqlite3_step(stmt) != SQLITE_ROW)
                 break;
             last = sqlite3_column_int64(stmt, 0);
-            for (int c = 2; c < 8; ++c)
-                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+            ReadTexts(stmt);
             sqlite3_reset(stmt);
             ++steps;
         }

@@ -29,19 +29,6 @@ std::string Original(int i) {
 
 class ConcurrentWalkTest : public EngineTest {
 protected:
-    // The phrases "o00000".."o01999", appended in one batch.
-    hDbeCur FillPhrases() {
-        CreatePhrases();
-        hDbeCur cur = Open("FRASES.DB");
-        EXPECT_DBE(DBE_OK, DbeBeginBatch(cur));
-        for (int i = 0; i < kOriginals; ++i) {
-            EXPECT_DBE(DBE_OK, DbeSetToEnd(cur));
-            EXPECT_DBE(DBE_OK, InsertPhrase(cur, Original(i).c_str()));
-        }
-        EXPECT_DBE(DBE_OK, DbeCommitBatch(cur));
-        return cur;
-    }
-
     // A child process with its own cursor that stands in the middle of the
     // table and inserts there, batch after batch, each insert before the
     // one it made last. It writes one byte to `ready` once it stands there.
@@ -103,7 +90,7 @@ TWalkFaults WalkOnce(hDbeCur cur) {
 }
 
 TEST_F(ConcurrentWalkTest, ForwardWalkReadsEachRecordOnceWhileAnotherProcessRenumbers) {
-    hDbeCur cur = FillPhrases();
+    hDbeCur cur = CreatePhrasesWith(kOriginals, Original);
     int fds[2];
     ASSERT_EQ(0, pipe(fds));
     pid_t child = InsertingInTheMiddle(fds[1]);

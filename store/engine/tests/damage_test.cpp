@@ -21,15 +21,9 @@ class DamageTest : public EngineTest {
 protected:
     // The phrases table with records long enough to fill some fifty pages.
     void FillPhrases() {
-        CreatePhrases();
-        hDbeCur cur = Open("FRASES.DB");
-        ASSERT_DBE(DBE_OK, DbeBeginBatch(cur));
-        for (int i = 0; i < kPhrases; ++i) {
-            ASSERT_DBE(DBE_OK, DbeSetToEnd(cur));
-            std::string text = std::to_string(i) + std::string(90, 'a' + i % 26);
-            ASSERT_DBE(DBE_OK, InsertPhrase(cur, text.c_str()));
-        }
-        ASSERT_DBE(DBE_OK, DbeCommitBatch(cur));
+        hDbeCur cur = CreatePhrasesWith(kPhrases, [](int i) {
+            return std::to_string(i) + std::string(90, char('a' + i % 26));
+        });
         ASSERT_DBE(DBE_OK, DbeCloseCursor(&cur));
     }
     fs::path TableFile() const { return data_ / "FRASES.DB"; }
