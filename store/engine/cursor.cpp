@@ -385,6 +385,7 @@ void TCursor::ReadPosition(sqlite3_stmt* stmt) {
         view = CutToCharacters(view, f.Size);
     if (view.empty())
         return BlankSlot(f, slot);
+    assert(view.size() < f.Len && "a value cut to its size and its terminator fit the slot");
     slot[0] = 0;
     CopyValue(slot + 1, view.data(), view.size());
     slot[1 + view.size()] = 0;
