@@ -9,8 +9,8 @@
 // A place on a record is sought afresh by the record's row id inside the
 // very statement that reads its neighbours: another process may renumber
 // the order column between two calls, and only one statement is sure to
-// read one state of the file. The order value a cursor keeps stands in
-// only when its record is gone.
+// read one state of the file. The order value the cursor keeps stands in
+// only for a gap, or for a record that is gone.
 //
 // Walking reads ahead: one statement execution fills a window of the
 // records that follow (or precede) the current one, and the steps after it

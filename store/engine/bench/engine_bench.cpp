@@ -98,9 +98,40 @@ std::string TableOf(int64_t count) {
     return made[count] = name;
 }
 
-// Every record from one end to the other, with next or with prior.
-void CursorWalk(benchmark::State& state, bool forward) {
-    std::string name = TableOf(state.range(0));
+// A phrases table of `count` pairs in stored order, made once per size.
+std::string PhrasesOf(int64_t count) {
+    static std::map<int64_t, std::string> made;
+    auto it = made.find(count);
+    if (it != made.end())
+        return it->second;
+    std::string name = "PHRASES" + std::to_string(count) + ".DB";
+    static const DbeFieldDef fields[2] = {{"Correta", DBE_FLD_STRING, 100},
+                                          {"Errada", DBE_FLD_STRING, 100}};
+    DbeTableDesc desc = {name.c_str(), 2, fields, 0, 0, nullptr};
+    if (DbeCreateTable(Engine().Db, &desc) != DBE_OK)
+        std::abort();
+    hDbeCur cur = Open(name);
+    DbeCurProps props;
+    DbeGetCursorProps(cur, &props);
+    std::vector<unsigned char> rec(props.iRecBufSize);
+    DbeBeginBatch(cur);
+    for (int64_t i = 0; i < count; ++i) {
+        DbeInitRecord(cur, rec.data());
+        std::string phrase = "A frase certa número " + std::to_string(i);
+        DbePutField(cur, 1, rec.data(), phrase.c_str());
+        DbePutField(cur, 2, rec.data(), "A frase errada");
+        DbeSetToEnd(cur);
+        if (DbeInsertRecord(cur, dbeNOLOCK, rec.data()) != DBE_OK)
+            std::abort();
+    }
+    DbeCommitBatch(cur);
+    DbeCloseCursor(&cur);
+    return made[count] = name;
+}
+
+// Every record of the table `name` from one end to the other, with next or
+// with prior.
+void CursorWalk(benchmark::State& state, const std::string& name, bool forward) {
     hDbeCur cur = Open(name);
     DbeCurProps props;
     DbeGetCursorProps(cur, &props);
@@ -122,13 +153,20 @@ void CursorWalk(benchmark::State& state, bool forward) {
 }
 
 void BM_CursorWalkNext(benchmark::State& state) {
-    CursorWalk(state, true);
+    CursorWalk(state, TableOf(state.range(0)), true);
 }
 BENCHMARK(BM_CursorWalkNext)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_CursorWalkPrior(benchmark::State& state) {
-    CursorWalk(state, false);
+    CursorWalk(state, TableOf(state.range(0)), false);
 }
+
+// The phrases table orders by a column of its own, which the walk seeks
+// its place by.
+void BM_CursorWalkPhrasesNext(benchmark::State& state) {
+    CursorWalk(state, PhrasesOf(state.range(0)), true);
+}
+BENCHMARK(BM_CursorWalkPhrasesNext)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CursorWalkPrior)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Baseline: the same walk as one SQLite query.
