@@ -8,7 +8,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,49 +85,52 @@ void InsertQuestions(hDbeCur cur, int64_t count, bool batch) {
         DbeCommitBatch(cur);
 }
 
-// A table of `count` questions, made once per size.
-std::string TableOf(int64_t count) {
-    static std::map<int64_t, std::string> made;
-    auto it = made.find(count);
-    if (it != made.end())
-        return it->second;
-    std::string name = "WALK" + std::to_string(count) + ".DB";
-    CreateQuestions(name);
-    hDbeCur cur = Open(name);
-    InsertQuestions(cur, count, true);
-    DbeCloseCursor(&cur);
-    return made[count] = name;
+// The table `name`, which `make` creates and fills the first time it is
+// asked for.
+std::string MadeOnce(const std::string& name, const std::function<void()>& make) {
+    static std::set<std::string> made;
+    if (made.insert(name).second)
+        make();
+    return name;
 }
 
-// A phrases table of `count` pairs in stored order, made once per size.
+// A table of `count` questions.
+std::string TableOf(int64_t count) {
+    std::string name = "WALK" + std::to_string(count) + ".DB";
+    return MadeOnce(name, [&] {
+        CreateQuestions(name);
+        hDbeCur cur = Open(name);
+        InsertQuestions(cur, count, true);
+        DbeCloseCursor(&cur);
+    });
+}
+
+// A phrases table of `count` pairs in stored order.
 std::string PhrasesOf(int64_t count) {
-    static std::map<int64_t, std::string> made;
-    auto it = made.find(count);
-    if (it != made.end())
-        return it->second;
     std::string name = "PHRASES" + std::to_string(count) + ".DB";
-    static const DbeFieldDef fields[2] = {{"Correta", DBE_FLD_STRING, 100},
-                                          {"Errada", DBE_FLD_STRING, 100}};
-    DbeTableDesc desc = {name.c_str(), 2, fields, 0, 0, nullptr};
-    if (DbeCreateTable(Engine().Db, &desc) != DBE_OK)
-        std::abort();
-    hDbeCur cur = Open(name);
-    DbeCurProps props;
-    DbeGetCursorProps(cur, &props);
-    std::vector<unsigned char> rec(props.iRecBufSize);
-    DbeBeginBatch(cur);
-    for (int64_t i = 0; i < count; ++i) {
-        DbeInitRecord(cur, rec.data());
-        std::string phrase = "A frase certa número " + std::to_string(i);
-        DbePutField(cur, 1, rec.data(), phrase.c_str());
-        DbePutField(cur, 2, rec.data(), "A frase errada");
-        DbeSetToEnd(cur);
-        if (DbeInsertRecord(cur, dbeNOLOCK, rec.data()) != DBE_OK)
+    return MadeOnce(name, [&] {
+        static const DbeFieldDef fields[2] = {{"Correta", DBE_FLD_STRING, 100},
+                                              {"Errada", DBE_FLD_STRING, 100}};
+        DbeTableDesc desc = {name.c_str(), 2, fields, 0, 0, nullptr};
+        if (DbeCreateTable(Engine().Db, &desc) != DBE_OK)
             std::abort();
-    }
-    DbeCommitBatch(cur);
-    DbeCloseCursor(&cur);
-    return made[count] = name;
+        hDbeCur cur = Open(name);
+        DbeCurProps props;
+        DbeGetCursorProps(cur, &props);
+        std::vector<unsigned char> rec(props.iRecBufSize);
+        DbeBeginBatch(cur);
+        for (int64_t i = 0; i < count; ++i) {
+            DbeInitRecord(cur, rec.data());
+            std::string phrase = "A frase certa número " + std::to_string(i);
+            DbePutField(cur, 1, rec.data(), phrase.c_str());
+            DbePutField(cur, 2, rec.data(), "A frase errada");
+            DbeSetToEnd(cur);
+            if (DbeInsertRecord(cur, dbeNOLOCK, rec.data()) != DBE_OK)
+                std::abort();
+        }
+        DbeCommitBatch(cur);
+        DbeCloseCursor(&cur);
+    });
 }
 
 // Every record of the table `name` from one end to the other, with next or
