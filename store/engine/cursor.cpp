@@ -10,6 +10,7 @@
 // inserts at the same spot).
 #include "store/engine/cursor.h"
 
+#include "store/engine/damage_mark.h"
 #include "store/engine/engine_error.h"
 #include "store/engine/password_hash.h"
 #include "store/engine/path_names.h"
@@ -18,6 +19,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cstring>
 #include <ctime>
@@ -28,7 +30,9 @@ namespace {
 
 constexpr uint32_t kBookMarkMagic = 0x4d424244; // "DBBM"
 constexpr double kOrderStep = 1024.0;
-constexpr int kBusyTimeoutMs = 5000;
+constexpr const char* kDamagedAdvice =
+    "The table is damaged and takes no changes until it is restored from a backup copy or "
+    "created anew";
 // Rows read ahead: the first fill after a jump is small (a form that shows
 // one record reads little more than it shows), each further fill doubles up
 // to the largest window.
@@ -97,131 +101,138 @@ const std::string& CachedPasswordHash(const std::string& password, const std::st
 
 } // namespace
 
-void TCursor::TStmtDeleter::operator()(sqlite3_stmt* s) const {
-    sqlite3_finalize(s);
-}
+// ---- Opening ------------------------------------------------------------------
 
 TCursor::TCursor(std::string name, std::string path, std::string shownAs, DbeOpenMode openMode,
                  DbeShareMode shareMode, const std::vector<std::string>& passwords,
                  const std::string& indexName)
-    : name_(std::move(name)), path_(std::move(path)), shownAs_(std::move(shownAs)) {
-    readOnly_ = openMode == dbeREADONLY;
-    exclusive_ = shareMode == dbeOPENEXCL;
+    : name_(std::move(name)), path_(std::move(path)), shownAs_(std::move(shownAs)),
+      readOnly_(openMode == dbeREADONLY), exclusive_(shareMode == dbeOPENEXCL) {
+    try {
+        OpenFile();
+        CheckPassword(passwords);
+        ChooseOrder(indexName);
+        TakeTableLock();
+        PrepareReads();
+        if (!readOnly_)
+            PrepareChanges();
+    } catch (const TEngineError& error) {
+        // Damage that keeps the table from opening here may not keep a
+        // cursor that opened it earlier from writing.
+        if (error.Code() == DBE_ERR_CORRUPT)
+            MarkDamaged(path_, error.Context().empty() ? "" : error.Context().back());
+        throw;
+    }
+    changeCount_ = ChangeCountOf(path_);
+}
+
+TCursor::~TCursor() {
+    if (db_ && InBatch())
+        sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TCursor::OpenFile() {
     bool fileReadOnly = IsReadOnlyFile(path_);
     if (fileReadOnly && !readOnly_)
         Fail(DBE_ERR_TABLEREADONLY);
     db_ = OpenConnection(path_, readOnly_ || fileReadOnly);
-    try {
-        schema_ = ReadSchema(db_, path_);
-        if (!readOnly_ && sqlite3_db_readonly(db_, "main") == 1)
-            Fail(DBE_ERR_TABLEREADONLY);
-        if (schema_.Protected()) {
-            bool allowed = false;
-            for (const std::string& pw : passwords)
-                if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash) {
-                    allowed = true;
-                    break;
-                }
-            if (!allowed)
-                Fail(DBE_ERR_NOTSUFFTABLERIGHTS);
-        }
-        if (!indexName.empty()) {
-            uint16_t found = 0;
-            for (size_t i = 0; i < schema_.Fields.size(); ++i)
-                if (NamesMatch(schema_.Fields[i].Name, indexName))
-                    found = uint16_t(i + 1);
-            if (found == 0 || (found != schema_.IndexField && found != schema_.KeyField))
-                Fail(DBE_ERR_NOINDEX, "Index: " + indexName);
-            if (found == schema_.IndexField && found != schema_.KeyField)
-                orderField_ = found;
-        }
-        if (!orderField_ && schema_.KeyField && !schema_.RowidKey())
-            orderField_ = schema_.KeyField;
-        rowidOrder_ = !orderField_ && schema_.KeyField;
-
-        if (!locks_.Open(path_ + ".lck", !readOnly_) && !readOnly_)
-            Fail(DBE_ERR_IO, "Cannot open the lock file " + path_ + ".lck");
-        if (!locks_.LockTable(exclusive_))
-            Fail(DBE_ERR_TABLELOCKED);
-
-        std::string k = rowidOrder_   ? "rowid"
-                        : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
-                                      : "dbe_order";
-        // The row id, the order value (unless it is the row id itself),
-        // then the fields.
-        std::string select = rowidOrder_ ? "SELECT rowid" : "SELECT rowid, " + k;
-        firstColumn_ = rowidOrder_ ? 1 : 2;
-        for (const TFieldInfo& f : schema_.Fields)
-            select += ", " + QuoteName(f.Name);
-        select += " FROM records";
-        auto cmp = [&](const char* op) {
-            return rowidOrder_ ? std::string(" WHERE rowid ") + op + " ?2"
-                               : " WHERE (" + k + ", rowid) " + op + " (?1, ?2)";
-        };
-        std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + k + ", rowid";
-        std::string desc =
-            rowidOrder_ ? " ORDER BY rowid DESC" : " ORDER BY " + k + " DESC, rowid DESC";
-        first_ = Prepare(select + asc + " LIMIT 1");
-        last_ = Prepare(select + desc + " LIMIT 1");
-        after_ = Prepare(select + cmp(">") + asc + " LIMIT 1");
-        atOrAfter_ = Prepare(select + cmp(">=") + asc + " LIMIT 1");
-        before_ = Prepare(select + cmp("<") + desc + " LIMIT 1");
-        byRowid_ = Prepare(select + " WHERE rowid = ?2");
-        count_ = Prepare("SELECT COUNT(*) FROM records");
-        countBefore_ = Prepare("SELECT COUNT(*) FROM records" + cmp("<"));
-        if (!readOnly_) {
-            std::string cols, values, sets;
-            int n = 0;
-            for (size_t i = 0; i < schema_.Fields.size(); ++i) {
-                const TFieldInfo& f = schema_.Fields[i];
-                std::string param = "?";
-                param += std::to_string(i + 1);
-                cols += (i ? ", " : "") + QuoteName(f.Name);
-                values += (i ? ", " : "") + param;
-                if (f.Type != DBE_FLD_AUTOINC)
-                    sets += (n++ ? ", " : "") + QuoteName(f.Name) + " = " + param;
-            }
-            if (!schema_.KeyField) {
-                cols += ", dbe_order";
-                values += ", ?" + std::to_string(schema_.Fields.size() + 1);
-            }
-            insert_ = Prepare("INSERT INTO records(" + cols + ") VALUES(" + values + ")");
-            std::string rowParam = "?" + std::to_string(schema_.Fields.size() + 2);
-            if (!sets.empty())
-                update_ = Prepare("UPDATE records SET " + sets + " WHERE rowid = " + rowParam);
-            delete_ = Prepare("DELETE FROM records WHERE rowid = ?1");
-            for (const TFieldInfo& f : schema_.Fields)
-                if (f.Type == DBE_FLD_AUTOINC)
-                    maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
-        }
-        winFirst_ = Prepare(select + asc + " LIMIT ?3");
-        winLast_ = Prepare(select + desc + " LIMIT ?3");
-        winAfter_ = Prepare(select + cmp(">") + asc + " LIMIT ?3");
-        winBefore_ = Prepare(select + cmp("<") + desc + " LIMIT ?3");
-        dataVersion_ = Prepare("PRAGMA data_version");
-        changeCount_ = ChangeCountOf(path_);
-    } catch (...) {
-        first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
-        byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
-        update_.reset(), delete_.reset(), maxAutoinc_.reset();
-        winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
-        dataVersion_.reset();
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        throw;
-    }
+    schema_ = ReadSchema(db_.get(), path_);
+    if (!readOnly_ && sqlite3_db_readonly(db_.get(), "main") == 1)
+        Fail(DBE_ERR_TABLEREADONLY);
 }
 
-TCursor::~TCursor() {
-    if (db_ && !sqlite3_get_autocommit(db_))
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    first_.reset(), last_.reset(), after_.reset(), atOrAfter_.reset(), before_.reset();
-    byRowid_.reset(), count_.reset(), countBefore_.reset(), insert_.reset();
-    update_.reset(), delete_.reset(), maxAutoinc_.reset();
-    winFirst_.reset(), winLast_.reset(), winAfter_.reset(), winBefore_.reset();
-    dataVersion_.reset();
-    sqlite3_close_v2(db_);
-    locks_.Close();
+void TCursor::CheckPassword(const std::vector<std::string>& passwords) const {
+    if (!schema_.Protected())
+        return;
+    for (const std::string& pw : passwords)
+        if (CachedPasswordHash(pw, schema_.PasswordSalt) == schema_.PasswordHash)
+            return;
+    Fail(DBE_ERR_NOTSUFFTABLERIGHTS);
+}
+
+void TCursor::ChooseOrder(const std::string& indexName) {
+    if (!indexName.empty()) {
+        uint16_t found = 0;
+        for (size_t i = 0; i < schema_.Fields.size(); ++i)
+            if (NamesMatch(schema_.Fields[i].Name, indexName))
+                found = uint16_t(i + 1);
+        if (found == 0 || (found != schema_.IndexField && found != schema_.KeyField))
+            Fail(DBE_ERR_NOINDEX, "Index: " + indexName);
+        if (found == schema_.IndexField && found != schema_.KeyField)
+            orderField_ = found;
+    }
+    if (!orderField_ && schema_.KeyField && !schema_.RowidKey())
+        orderField_ = schema_.KeyField;
+    rowidOrder_ = !orderField_ && schema_.KeyField;
+}
+
+void TCursor::TakeTableLock() {
+    if (!locks_.Open(path_ + ".lck", !readOnly_) && !readOnly_)
+        Fail(DBE_ERR_IO, "Cannot open the lock file " + path_ + ".lck");
+    if (!locks_.LockTable(exclusive_))
+        Fail(DBE_ERR_TABLELOCKED);
+}
+
+void TCursor::PrepareReads() {
+    const std::string order = rowidOrder_   ? "rowid"
+                              : orderField_ ? QuoteName(schema_.Fields[orderField_ - 1].Name)
+                                            : "dbe_order";
+    // The row id, the order value (unless it is the row id itself), then
+    // the fields.
+    std::string select = rowidOrder_ ? "SELECT rowid" : "SELECT rowid, " + order;
+    firstColumn_ = rowidOrder_ ? 1 : 2;
+    for (const TFieldInfo& f : schema_.Fields)
+        select += ", " + QuoteName(f.Name);
+    select += " FROM records";
+    // Compared with the place (?1, ?2); the order value of the record ?4,
+    // while it lives, in place of ?1 (see BindPlace).
+    auto cmp = [&](const char* op) {
+        return rowidOrder_ ? std::string(" WHERE rowid ") + op + " ?2"
+                           : " WHERE (" + order + ", rowid) " + op + " (coalesce((SELECT " + order +
+                                 " FROM records WHERE rowid = ?4), ?1), ?2)";
+    };
+    std::string asc = rowidOrder_ ? " ORDER BY rowid" : " ORDER BY " + order + ", rowid";
+    std::string desc =
+        rowidOrder_ ? " ORDER BY rowid DESC" : " ORDER BY " + order + " DESC, rowid DESC";
+    first_ = Prepare(select + asc + " LIMIT 1");
+    last_ = Prepare(select + desc + " LIMIT 1");
+    after_ = Prepare(select + cmp(">") + asc + " LIMIT 1");
+    atOrAfter_ = Prepare(select + cmp(">=") + asc + " LIMIT 1");
+    before_ = Prepare(select + cmp("<") + desc + " LIMIT 1");
+    byRowid_ = Prepare(select + " WHERE rowid = ?2");
+    count_ = Prepare("SELECT COUNT(*) FROM records");
+    countBefore_ = Prepare("SELECT COUNT(*) FROM records" + cmp("<"));
+    winFirst_ = Prepare(select + asc + " LIMIT ?3");
+    winLast_ = Prepare(select + desc + " LIMIT ?3");
+    winAfter_ = Prepare(select + cmp(">") + asc + " LIMIT ?3");
+    winBefore_ = Prepare(select + cmp("<") + desc + " LIMIT ?3");
+    dataVersion_ = Prepare("PRAGMA data_version");
+}
+
+void TCursor::PrepareChanges() {
+    std::string cols, values, sets;
+    int n = 0;
+    for (size_t i = 0; i < schema_.Fields.size(); ++i) {
+        const TFieldInfo& f = schema_.Fields[i];
+        std::string param = "?";
+        param += std::to_string(i + 1);
+        cols += (i ? ", " : "") + QuoteName(f.Name);
+        values += (i ? ", " : "") + param;
+        if (f.Type != DBE_FLD_AUTOINC)
+            sets += (n++ ? ", " : "") + QuoteName(f.Name) + " = " + param;
+    }
+    if (!schema_.KeyField) {
+        cols += ", dbe_order";
+        values += ", ?" + std::to_string(schema_.Fields.size() + 1);
+    }
+    insert_ = Prepare("INSERT INTO records(" + cols + ") VALUES(" + values + ")");
+    std::string rowParam = "?" + std::to_string(schema_.Fields.size() + 2);
+    if (!sets.empty())
+        update_ = Prepare("UPDATE records SET " + sets + " WHERE rowid = " + rowParam);
+    delete_ = Prepare("DELETE FROM records WHERE rowid = ?1");
+    for (const TFieldInfo& f : schema_.Fields)
+        if (f.Type == DBE_FLD_AUTOINC)
+            maxAutoinc_ = Prepare("SELECT max(" + QuoteName(f.Name) + ") FROM records");
 }
 
 void TCursor::Fail(DbeResult code, std::string detail) const {
@@ -231,19 +242,26 @@ void TCursor::Fail(DbeResult code, std::string detail) const {
     throw error;
 }
 
-TCursor::TStmt TCursor::Prepare(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v3(db_, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                                nullptr);
-    if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db_, shownAs_);
-    return TStmt(stmt);
+void TCursor::SqliteFailed(int rc) {
+    if (IsDamage(rc)) {
+        metDamage_ = sqlite3_errmsg(db_.get());
+        MarkDamaged(path_, *metDamage_);
+    }
+    ThrowSqlite(rc, db_.get(), shownAs_);
+}
+
+TSqliteStmt TCursor::Prepare(const std::string& sql) {
+    return PrepareSqlite(db_.get(), sql, shownAs_, SQLITE_PREPARE_PERSISTENT);
 }
 
 void TCursor::Exec(const char* sql) {
-    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db_, shownAs_);
+        SqliteFailed(rc);
+}
+
+bool TCursor::InBatch() const {
+    return sqlite3_get_autocommit(db_.get()) == 0;
 }
 
 void TCursor::GetProps(DbeCurProps& props) const {
@@ -276,23 +294,30 @@ void TCursor::GetFieldDescs(DbeFldDesc* descs) const {
 
 // ---- Positioning ----------------------------------------------------------
 
-void TCursor::BindKey(sqlite3_stmt* stmt, const TKey& key, int64_t rowid) const {
+void TCursor::BindPlace(sqlite3_stmt* stmt) const {
     if (!rowidOrder_) {
-        switch (key.Type) {
+        switch (key_.Type) {
         case SQLITE_INTEGER:
-            sqlite3_bind_int64(stmt, 1, key.Int);
+            sqlite3_bind_int64(stmt, 1, key_.Int);
             break;
         case SQLITE_FLOAT:
-            sqlite3_bind_double(stmt, 1, key.Real);
+            sqlite3_bind_double(stmt, 1, key_.Real);
             break;
         case SQLITE_TEXT:
-            sqlite3_bind_text(stmt, 1, key.Text.data(), int(key.Text.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(stmt, 1, key_.Text.data(), int(key_.Text.size()), SQLITE_TRANSIENT);
             break;
         default:
             sqlite3_bind_null(stmt, 1);
         }
+        // On a record, the statement seeks the record's order value as it
+        // is now. A gap has no record of its own (its row id may even come
+        // back for a new record), so it keeps to its order value.
+        if (pos_ == EPos::On)
+            sqlite3_bind_int64(stmt, 4, rowid_);
+        else
+            sqlite3_bind_null(stmt, 4);
     }
-    sqlite3_bind_int64(stmt, 2, rowid);
+    sqlite3_bind_int64(stmt, 2, rowid_);
 }
 
 bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
@@ -301,7 +326,7 @@ bool TCursor::Fetch(sqlite3_stmt* stmt, void* buf) {
     if (rc == SQLITE_DONE)
         return false;
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, shownAs_);
+        SqliteFailed(rc);
     ReadRow(stmt, buf);
     return true;
 }
@@ -360,6 +385,7 @@ void TCursor::ReadPosition(sqlite3_stmt* stmt) {
         view = CutToCharacters(view, f.Size);
     if (view.empty())
         return BlankSlot(f, slot);
+    assert(view.size() < f.Len && "a value cut to its size and its terminator fit the slot");
     slot[0] = 0;
     CopyValue(slot + 1, view.data(), view.size());
     slot[1 + view.size()] = 0;
@@ -391,26 +417,33 @@ void TCursor::ReadRow(sqlite3_stmt* stmt, void* buf) {
         ReadSlot(stmt, i, record + schema_.Fields[i].Offset);
 }
 
+bool TCursor::FetchByRowid(int64_t rowid, void* buf) {
+    sqlite3_bind_int64(byRowid_.get(), 2, rowid);
+    return Fetch(byRowid_.get(), buf);
+}
+
+void TCursor::RestorePosition(TSavedPosition saved) {
+    pos_ = saved.Pos;
+    key_ = std::move(saved.Key);
+    rowid_ = saved.Rowid;
+}
+
 void TCursor::RefreshKey() {
     // The order value of the current record may have changed (renumbering,
     // a modified key): take it afresh by row id, which costs one lookup.
     if (pos_ != EPos::On || rowidOrder_)
         return;
-    int64_t rowid = rowid_;
-    TKey old = key_;
-    BindKey(byRowid_.get(), key_, rowid_);
-    if (!Fetch(byRowid_.get(), nullptr)) {
-        key_ = old;
-        rowid_ = rowid;
-    }
+    TSavedPosition saved = SavePosition();
+    if (!FetchByRowid(rowid_, nullptr))
+        RestorePosition(std::move(saved));
 }
 
-int64_t TCursor::CountBefore(const TKey& key, int64_t rowid) {
+int64_t TCursor::CountBefore() {
     TResetter reset{countBefore_.get()};
-    BindKey(countBefore_.get(), key, rowid);
+    BindPlace(countBefore_.get());
     int rc = sqlite3_step(countBefore_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, shownAs_);
+        SqliteFailed(rc);
     return sqlite3_column_int64(countBefore_.get(), 0);
 }
 
@@ -418,7 +451,7 @@ void TCursor::FillProps(DbeRecProps* props) {
     if (!props)
         return;
     if (!seqKnown_) {
-        seq_ = CountBefore(key_, rowid_) + 1;
+        seq_ = CountBefore() + 1;
         seqKnown_ = true;
     }
     std::memset(props, 0, sizeof *props);
@@ -462,6 +495,7 @@ void TCursor::DropWindow() {
 }
 
 void TCursor::StandOnWindowRow(size_t index, void* buf) {
+    assert(index < winRows_.size() && "the cursor stands on a row of its window");
     winIndex_ = index;
     const TWinRow& row = winRows_[index];
     rowid_ = row.Rowid;
@@ -487,7 +521,7 @@ uint64_t TCursor::DataVersion() const {
     // The version of the file this connection saw at its last read; moves
     // on when a read finds that another connection committed meanwhile.
     unsigned int version = 0;
-    sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    sqlite3_file_control(db_.get(), "main", SQLITE_FCNTL_DATA_VERSION, &version);
     return version;
 }
 
@@ -530,9 +564,7 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
     // file.
     DropWindow();
     size_t want = winSize_ < kWindowFirst ? kWindowFirst : winSize_;
-    EPos pos = pos_;
-    TKey key = key_;
-    int64_t rowid = rowid_;
+    TSavedPosition saved = SavePosition();
     sqlite3_bind_int64(stmt, 3, int64_t(want));
     const size_t fields = schema_.Fields.size();
     const size_t largest = schema_.RecordSize - kRecordHeader;
@@ -545,9 +577,10 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
             if (rc == SQLITE_DONE)
                 break;
             if (rc != SQLITE_ROW) {
+                // Nothing of a fill that failed half-way is handed out.
                 DropWindow();
-                pos_ = pos, key_ = std::move(key), rowid_ = rowid;
-                ThrowSqlite(rc, db_, shownAs_);
+                RestorePosition(std::move(saved));
+                SqliteFailed(rc);
             }
             // The window keeps each slot's meaningful bytes, packed: a few
             // hundred rows take a few tens of KB instead of whole record
@@ -570,11 +603,12 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
                 winSlots_.push_back({uint32_t(used), uint32_t(length)});
                 used += length;
             }
+            assert(used <= winBytes_.size() && "the room made for the row holds it");
             winUsed_ = used;
         }
     }
     if (winRows_.empty()) {
-        pos_ = pos, key_ = std::move(key), rowid_ = rowid;
+        RestorePosition(std::move(saved));
         return false;
     }
     if (!forward) {
@@ -594,52 +628,13 @@ bool TCursor::FillWindow(sqlite3_stmt* stmt, bool forward, void* buf) {
 
 void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props) {
     if (lock == dbeWRITELOCK)
-        CheckWritable();
+        CheckChangesAllowed();
     EPos from = pos_;
     // A step that locks the record reads it from the file, and so does
     // every step inside a batch (the transaction is held already, a single
     // lookup is cheap). Other steps are served from the window or refill it.
-    bool ahead = lock != dbeWRITELOCK && sqlite3_get_autocommit(db_) != 0;
-    bool found = false;
-    if (ahead && StepInWindow(forward, buf)) {
-        found = true;
-    } else {
-        // At the window's edge the walk goes on: read further ahead next
-        // time. Otherwise (a change, a jump) start small again.
-        bool edge = WindowValid();
-        if (!edge)
-            winSize_ = 0;
-        if (!ahead)
-            DropWindow();
-        if (from == EPos::On && !(edge && ahead))
-            RefreshKey();
-        sqlite3_stmt* stmt = nullptr;
-        switch (from) {
-        case EPos::Begin:
-            stmt = forward ? (ahead ? winFirst_.get() : first_.get()) : nullptr;
-            break;
-        case EPos::End:
-            stmt = forward ? nullptr : (ahead ? winLast_.get() : last_.get());
-            break;
-        case EPos::On:
-            stmt = forward ? (ahead ? winAfter_.get() : after_.get())
-                           : (ahead ? winBefore_.get() : before_.get());
-            BindKey(stmt, key_, rowid_);
-            break;
-        case EPos::Gap:
-            // Forward from a gap includes the record at its place.
-            stmt = forward ? atOrAfter_.get() : before_.get();
-            BindKey(stmt, key_, rowid_);
-            DropWindow();
-            break;
-        }
-        if (stmt) {
-            if (ahead && from != EPos::Gap)
-                found = FillWindow(stmt, forward, buf);
-            else
-                found = Fetch(stmt, buf);
-        }
-    }
+    bool ahead = lock != dbeWRITELOCK && !InBatch();
+    bool found = (ahead && StepInWindow(forward, buf)) || ReadStep(from, forward, ahead, buf);
     if (forward) {
         if (!found) {
             pos_ = EPos::End;
@@ -653,6 +648,7 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
         } else if (from == EPos::On && seqKnown_) {
             ++seq_;
         }
+        // From a gap, seq_ already is the number of the record after it.
     } else {
         if (!found) {
             SetToBegin();
@@ -668,6 +664,38 @@ void TCursor::Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props
     FillProps(props);
 }
 
+bool TCursor::ReadStep(EPos from, bool forward, bool ahead, void* buf) {
+    // At the window's edge the walk goes on: read further ahead next time.
+    // Otherwise (a change, a jump) start small again.
+    if (!WindowValid())
+        winSize_ = 0;
+    DropWindow();
+    // From a gap the step reads one record: the window starts at records.
+    const bool windowed = ahead && from != EPos::Gap;
+    sqlite3_stmt* stmt = NeighbourStatement(from, forward, windowed);
+    if (!stmt)
+        return false;
+    if (from == EPos::On || from == EPos::Gap)
+        BindPlace(stmt);
+    return windowed ? FillWindow(stmt, forward, buf) : Fetch(stmt, buf);
+}
+
+sqlite3_stmt* TCursor::NeighbourStatement(EPos from, bool forward, bool windowed) const {
+    switch (from) {
+    case EPos::Begin:
+        return forward ? (windowed ? winFirst_ : first_).get() : nullptr;
+    case EPos::End:
+        return forward ? nullptr : (windowed ? winLast_ : last_).get();
+    case EPos::On:
+        return forward ? (windowed ? winAfter_ : after_).get()
+                       : (windowed ? winBefore_ : before_).get();
+    case EPos::Gap:
+        // Forward from a gap includes the record at its place.
+        return forward ? atOrAfter_.get() : before_.get();
+    }
+    return nullptr;
+}
+
 void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
     switch (pos_) {
     case EPos::Begin:
@@ -681,27 +709,24 @@ void TCursor::GetCurrent(DbeLockType lock, void* buf, DbeRecProps* props) {
     }
     bool lockedNow = false;
     if (lock == dbeWRITELOCK) {
-        CheckWritable();
+        CheckChangesAllowed();
         lockedNow = !locks_.Holds(rowid_);
         if (!locks_.Lock(rowid_))
             Fail(DBE_ERR_LOCKED);
     }
-    int64_t rowid = rowid_;
-    TKey key = key_;
-    BindKey(byRowid_.get(), key_, rowid_);
+    TSavedPosition saved = SavePosition();
     bool found;
     try {
-        found = Fetch(byRowid_.get(), buf);
+        found = FetchByRowid(rowid_, buf);
     } catch (...) {
         if (lockedNow)
-            locks_.Unlock(rowid);
+            locks_.Unlock(saved.Rowid);
         throw;
     }
     if (!found) {
         if (lockedNow)
-            locks_.Unlock(rowid);
-        rowid_ = rowid;
-        key_ = key;
+            locks_.Unlock(saved.Rowid);
+        RestorePosition(std::move(saved));
         pos_ = EPos::Gap;
         Fail(DBE_ERR_RECDELETED);
     }
@@ -744,9 +769,8 @@ void TCursor::SetToBookMark(const void* bookmark) {
         throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid bookmark"});
     DropWindow();
     winSize_ = 0;
-    BindKey(byRowid_.get(), key_, rowid);
     seqKnown_ = false;
-    if (Fetch(byRowid_.get(), nullptr))
+    if (FetchByRowid(rowid, nullptr))
         return;
     // Gone: stand in the gap where it was, when its place can be told.
     TKey key;
@@ -759,9 +783,7 @@ void TCursor::SetToBookMark(const void* bookmark) {
         SetToBegin();
         Fail(DBE_ERR_RECNOTFOUND);
     }
-    key_ = key;
-    rowid_ = rowid;
-    pos_ = EPos::Gap;
+    RestorePosition({EPos::Gap, std::move(key), rowid});
     Fail(DBE_ERR_RECNOTFOUND);
 }
 
@@ -775,10 +797,12 @@ void TCursor::MakeGap() {
 }
 
 uint32_t TCursor::Count() {
+    // A count of a damaged table cannot be trusted, whatever it reads.
+    RefuseIfDamaged();
     TResetter reset{count_.get()};
     int rc = sqlite3_step(count_.get());
     if (rc != SQLITE_ROW)
-        ThrowSqlite(rc, db_, shownAs_);
+        SqliteFailed(rc);
     int64_t n = sqlite3_column_int64(count_.get(), 0);
     return n > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(n);
 }
@@ -863,14 +887,28 @@ void TCursor::PutField(uint16_t field, void* buf, const void* src) const {
 
 // ---- Changes ------------------------------------------------------------------
 
-void TCursor::CheckWritable() const {
+void TCursor::CheckChangesAllowed() {
     if (readOnly_)
         Fail(DBE_ERR_TABLEREADONLY);
+    // Inside a batch the file is held by this cursor until the commit,
+    // which asks again; only damage this cursor meets can show up before.
+    if (metDamage_ || !InBatch())
+        RefuseIfDamaged();
+}
+
+void TCursor::RefuseIfDamaged() {
+    std::optional<std::string> found = metDamage_ ? metDamage_ : DamageFound(path_);
+    if (!found)
+        return;
+    TEngineError error(DBE_ERR_CORRUPT, {"Table: " + shownAs_, kDamagedAdvice});
+    if (!found->empty())
+        error.Add("Found: " + *found);
+    throw error;
 }
 
 void TCursor::YieldToReaders() {
     // Inside a batch the transaction is already ours; a reader waits for it.
-    if (sqlite3_get_autocommit(db_) && !locks_.WaitWhileIntent(kBusyTimeoutMs))
+    if (!InBatch() && !locks_.WaitWhileIntent(kBusyTimeoutMs))
         Fail(DBE_ERR_BUSY, "A copy of the table is being made");
 }
 
@@ -911,36 +949,34 @@ double TCursor::OrderForInsert() {
     // The new record goes before the record after the cursor's gap (or before
     // the current record); at the end it is appended, at the beginning it
     // goes first.
-    auto orderOf = [&](sqlite3_stmt* stmt, bool bind, TKey key, int64_t rowid, int64_t* id,
-                       double* order) {
-        if (bind)
-            BindKey(stmt, key, rowid);
+    auto orderOf = [&](sqlite3_stmt* stmt, int64_t* id, double* order) {
         TResetter reset{stmt};
+        if (pos_ == EPos::On || pos_ == EPos::Gap)
+            BindPlace(stmt);
         int rc = sqlite3_step(stmt);
         if (rc == SQLITE_DONE)
             return false;
         if (rc != SQLITE_ROW)
-            ThrowSqlite(rc, db_, shownAs_);
+            SqliteFailed(rc);
         *id = sqlite3_column_int64(stmt, 0);
         *order = sqlite3_column_double(stmt, 1);
         return true;
     };
-    RefreshKey();
     for (int attempt = 0; attempt < 2; ++attempt) {
         int64_t prevId = 0, nextId = 0;
         double prev = 0, next = 0;
         bool hasPrev = false, hasNext = false;
         switch (pos_) {
         case EPos::Begin:
-            hasNext = orderOf(first_.get(), false, key_, 0, &nextId, &next);
+            hasNext = orderOf(first_.get(), &nextId, &next);
             break;
         case EPos::End:
-            hasPrev = orderOf(last_.get(), false, key_, 0, &prevId, &prev);
+            hasPrev = orderOf(last_.get(), &prevId, &prev);
             break;
         case EPos::On:
         case EPos::Gap:
-            hasPrev = orderOf(before_.get(), true, key_, rowid_, &prevId, &prev);
-            hasNext = orderOf(atOrAfter_.get(), true, key_, rowid_, &nextId, &next);
+            hasPrev = orderOf(before_.get(), &prevId, &prev);
+            hasNext = orderOf(atOrAfter_.get(), &nextId, &next);
             break;
         }
         if (!hasPrev && !hasNext)
@@ -955,8 +991,7 @@ double TCursor::OrderForInsert() {
         // No room left between the two: renumber, then place the gap again
         // by the record that follows it.
         Renumber();
-        BindKey(byRowid_.get(), key_, nextId);
-        if (!Fetch(byRowid_.get(), nullptr))
+        if (!FetchByRowid(nextId, nullptr))
             break;
         pos_ = EPos::Gap;
     }
@@ -964,11 +999,11 @@ double TCursor::OrderForInsert() {
 }
 
 void TCursor::Insert(DbeLockType lock, void* buf) {
-    CheckWritable();
+    CheckChangesAllowed();
     CheckBuffer(buf);
     YieldToReaders();
     Changed();
-    bool own = sqlite3_get_autocommit(db_) != 0;
+    bool own = !InBatch();
     if (own)
         Exec("BEGIN IMMEDIATE");
     try {
@@ -991,17 +1026,17 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
             TResetter resetMax{maxAutoinc_.get()};
             int rc = sqlite3_step(maxAutoinc_.get());
             if (rc != SQLITE_ROW)
-                ThrowSqlite(rc, db_, shownAs_);
+                SqliteFailed(rc);
             assigned = sqlite3_column_int64(maxAutoinc_.get(), 0) + 1;
             sqlite3_bind_int64(insert_.get(), autoField, assigned);
         }
         int rc = sqlite3_step(insert_.get());
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
-                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
-            ThrowSqlite(rc, db_, shownAs_);
+                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_.get()));
+            SqliteFailed(rc);
         }
-        int64_t rowid = sqlite3_last_insert_rowid(db_);
+        int64_t rowid = sqlite3_last_insert_rowid(db_.get());
         if (own)
             Exec("COMMIT");
         own = false;
@@ -1026,7 +1061,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
         }
     } catch (...) {
         if (own)
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
     if (lock == dbeWRITELOCK && !locks_.Lock(rowid_))
@@ -1034,7 +1069,7 @@ void TCursor::Insert(DbeLockType lock, void* buf) {
 }
 
 void TCursor::Modify(const void* buf, bool freeLock) {
-    CheckWritable();
+    CheckChangesAllowed();
     CheckBuffer(buf);
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
@@ -1048,10 +1083,10 @@ void TCursor::Modify(const void* buf, bool freeLock) {
         int rc = sqlite3_step(update_.get());
         if (rc != SQLITE_DONE) {
             if ((rc & 0xff) == SQLITE_CONSTRAINT)
-                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_));
-            ThrowSqlite(rc, db_, shownAs_);
+                Fail(DBE_ERR_KEYVIOL, sqlite3_errmsg(db_.get()));
+            SqliteFailed(rc);
         }
-        if (sqlite3_changes(db_) == 0) {
+        if (sqlite3_changes(db_.get()) == 0) {
             locks_.Unlock(rowid_);
             pos_ = EPos::Gap;
             Fail(DBE_ERR_RECDELETED);
@@ -1066,7 +1101,7 @@ void TCursor::Modify(const void* buf, bool freeLock) {
 }
 
 void TCursor::Delete() {
-    CheckWritable();
+    CheckChangesAllowed();
     if (pos_ != EPos::On)
         throw TEngineError(DBE_ERR_NOCURRREC);
     CheckLockFree(rowid_);
@@ -1077,8 +1112,8 @@ void TCursor::Delete() {
     sqlite3_bind_int64(delete_.get(), 1, rowid_);
     int rc = sqlite3_step(delete_.get());
     if (rc != SQLITE_DONE)
-        ThrowSqlite(rc, db_, shownAs_);
-    bool gone = sqlite3_changes(db_) == 0;
+        SqliteFailed(rc);
+    bool gone = sqlite3_changes(db_.get()) == 0;
     locks_.Unlock(rowid_);
     // The gap where the record stood: next reads the record after it, whose
     // sequence number is the deleted record's.
@@ -1095,23 +1130,26 @@ void TCursor::ReleaseLock(bool all) {
 }
 
 void TCursor::BeginBatch() {
-    CheckWritable();
-    if (!sqlite3_get_autocommit(db_))
+    CheckChangesAllowed();
+    if (InBatch())
         Fail(DBE_ERR_TRANSACTION, "A batch is already active");
     YieldToReaders();
     Exec("BEGIN IMMEDIATE");
 }
 
 void TCursor::CommitBatch() {
-    if (sqlite3_get_autocommit(db_))
+    if (!InBatch())
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
+    // Another process may have found the table damaged while the batch ran;
+    // the batch stays open for the caller to roll back.
+    RefuseIfDamaged();
     Exec("COMMIT");
     Changed();
     seqKnown_ = false;
 }
 
 void TCursor::RollbackBatch() {
-    if (sqlite3_get_autocommit(db_))
+    if (!InBatch())
         Fail(DBE_ERR_TRANSACTION, "No batch is active");
     Exec("ROLLBACK");
     Changed();

@@ -6,6 +6,12 @@
 // A cursor holds no SQLite statement or transaction open between calls
 // (except inside a batch), so other processes can use the file at any time.
 //
+// A place on a record is sought afresh by the record's row id inside the
+// very statement that reads its neighbours: another process may renumber
+// the order column between two calls, and only one statement is sure to
+// read one state of the file. The order value the cursor keeps stands in
+// only for a gap, or for a record that is gone.
+//
 // Walking reads ahead: one statement execution fills a window of the
 // records that follow (or precede) the current one, and the steps after it
 // are served from memory. Every change made through this engine to the
@@ -19,10 +25,11 @@
 
 #include "store/engine/dbengine.h"
 #include "store/engine/record_locks.h"
+#include "store/engine/sqlite_handles.h"
 #include "store/engine/table_file.h"
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +40,9 @@ struct sqlite3_stmt;
 class TCursor {
 public:
     // Opens `path` (the table file). `shownAs` is the table as its users
-    // know it, which the messages name. Throws TEngineError.
+    // know it, which the messages name. Throws TEngineError. Damage met
+    // in the file by this cursor or found by anyone (see damage_mark.h)
+    // makes every change and the record count fail with DBE_ERR_CORRUPT.
     TCursor(std::string name, std::string path, std::string shownAs, DbeOpenMode openMode,
             DbeShareMode shareMode, const std::vector<std::string>& passwords,
             const std::string& indexName);
@@ -79,16 +88,32 @@ private:
         double Real = 0;
         std::string Text;
     };
-    struct TStmtDeleter {
-        void operator()(sqlite3_stmt* s) const;
+    // Where the cursor stands, kept across a read that may move it and then
+    // fail or find nothing.
+    struct TSavedPosition {
+        EPos Pos;
+        TKey Key;
+        int64_t Rowid;
     };
-    using TStmt = std::unique_ptr<sqlite3_stmt, TStmtDeleter>;
+    TSavedPosition SavePosition() const { return {pos_, key_, rowid_}; }
+    void RestorePosition(TSavedPosition saved);
 
-    TStmt Prepare(const std::string& sql);
-    void BindKey(sqlite3_stmt* stmt, const TKey& key, int64_t rowid) const;
+    // The steps of opening, in order.
+    void OpenFile();
+    void CheckPassword(const std::vector<std::string>& passwords) const;
+    void ChooseOrder(const std::string& indexName);
+    void TakeTableLock();
+    void PrepareReads();
+    void PrepareChanges();
+
+    TSqliteStmt Prepare(const std::string& sql);
+    // Binds the cursor's place to a statement that compares with it (?1 the
+    // order value, ?2 the row id, ?4 the record to seek it by).
+    void BindPlace(sqlite3_stmt* stmt) const;
     // Steps `stmt` (already bound); on a row takes the position from it and
     // fills `buf`. Always resets the statement.
     bool Fetch(sqlite3_stmt* stmt, void* buf);
+    bool FetchByRowid(int64_t rowid, void* buf);
     // Takes the position from the row `stmt` stands on and fills `buf`.
     void ReadRow(sqlite3_stmt* stmt, void* buf);
     void ReadPosition(sqlite3_stmt* stmt);
@@ -115,16 +140,25 @@ private:
     void Changed();
     void RefreshKey();
     void Move(bool forward, DbeLockType lock, void* buf, DbeRecProps* props);
+    // A step read from the file (into the window when `ahead`); false when
+    // there is no record that way.
+    bool ReadStep(EPos from, bool forward, bool ahead, void* buf);
+    sqlite3_stmt* NeighbourStatement(EPos from, bool forward, bool windowed) const;
     void FillProps(DbeRecProps* props);
-    int64_t CountBefore(const TKey& key, int64_t rowid);
+    int64_t CountBefore();
     void CheckBuffer(const void* buf) const;
-    void CheckWritable() const;
+    bool InBatch() const;
+    // Refuses a change to a read-only or damaged table.
+    void CheckChangesAllowed();
+    void RefuseIfDamaged();
     void CheckLockFree(int64_t rowid);
     void YieldToReaders();
     double OrderForInsert();
     void Renumber();
     void BindRecord(sqlite3_stmt* stmt, const void* buf, bool skipAutoinc) const;
     [[noreturn]] void Fail(DbeResult code, std::string detail = {}) const;
+    // Throws the engine error for a failed SQLite call, remembering damage.
+    [[noreturn]] void SqliteFailed(int rc);
     void Exec(const char* sql);
 
     std::string name_;
@@ -136,8 +170,9 @@ private:
     uint16_t orderField_ = 0; // field the cursor orders by, 0 = row id / stored order
     bool rowidOrder_ = false;
     int firstColumn_ = 2; // column of the first field in the cursor's queries
-    sqlite3* db_ = nullptr;
+    TSqliteDb db_;
     TRecordLocks locks_;
+    std::optional<std::string> metDamage_; // what this cursor's reads found damaged
 
     EPos pos_ = EPos::Begin;
     TKey key_;
@@ -145,10 +180,11 @@ private:
     bool seqKnown_ = true;
     int64_t seq_ = 0; // On: its number; Gap: the number of the record after it
 
-    TStmt first_, last_, after_, atOrAfter_, before_, byRowid_, count_, countBefore_;
-    TStmt insert_, update_, delete_, maxAutoinc_;
-    TStmt winFirst_, winLast_, winAfter_, winBefore_;
-    TStmt dataVersion_;
+    // Declared after db_, so they are finalised before it closes.
+    TSqliteStmt first_, last_, after_, atOrAfter_, before_, byRowid_, count_, countBefore_;
+    TSqliteStmt insert_, update_, delete_, maxAutoinc_;
+    TSqliteStmt winFirst_, winLast_, winAfter_, winBefore_;
+    TSqliteStmt dataVersion_;
 
     // The read-ahead window, in ascending order: each row's position (its
     // order value, a text one kept in winBytes_, and its row id) and where

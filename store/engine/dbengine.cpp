@@ -11,6 +11,7 @@
 #include "store/engine/table_file.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -102,8 +103,10 @@ template <class F> DbeResult Guard(bool needInit, F&& body) {
 TCursor& CursorOf(hDbeCur hCur) {
     TEngine& e = Engine();
     // A walk asks for the same cursor call after call.
-    if (hCur && hCur == e.LastCursor)
+    if (hCur && hCur == e.LastCursor) {
+        assert(e.Cursors.count(hCur) && "closing a cursor forgets it as the last one used");
         return *hCur->Cursor;
+    }
     if (!hCur || !e.Cursors.count(hCur))
         throw TEngineError(DBE_ERR_INVALIDHNDL, {"Invalid cursor handle"});
     e.LastCursor = hCur;

@@ -16,6 +16,16 @@
 ** hash). Posted changes are atomic and durable. Record locks live in a lock
 ** file beside the table ("QUESTOES.DB.lck"), which is not data.
 **
+** Damage. A read that meets damage in a table file answers DBE_ERR_CORRUPT
+** (never a partial result), and so does DbeCheckTable when it finds the file
+** damaged. Either marks the table in a file beside it ("QUESTOES.DB.damaged",
+** not data): from then on, in every process, each change (insert, modify,
+** delete, a write-locked read, beginning or committing a batch) and the
+** record counts answer DBE_ERR_CORRUPT, with context lines that name the
+** table and say to restore it from a backup copy or create it anew. Reads
+** that do not meet the damage still work. Re-creating the table, or copying
+** a sound file over it (DbeCopyTableFamily), lifts the mark.
+**
 ** Record numbers. Cursors number records by sequence (numbering mode 1): the
 ** 1-based position in the current order (key order for keyed tables, stored
 ** order for tables without a key). A cursor stands before the first record
@@ -320,7 +330,8 @@ DBE_API DbeResult DbeRelRecordLock(hDbeCur hCur, int16_t bAll);
 /* Puts the cursor in the gap before its current record (unchanged when it is
    already in a gap or at an end). */
 DBE_API DbeResult DbeMakeGap(hDbeCur hCur);
-/* Exact and ordinary record counts (the same number here). */
+/* Exact and ordinary record counts (the same number here); DBE_ERR_CORRUPT
+   for a table marked damaged. */
 DBE_API DbeResult DbeGetExactRecordCount(hDbeCur hCur, uint32_t* piRecCount);
 DBE_API DbeResult DbeGetRecordCount(hDbeCur hCur, uint32_t* piRecCount);
 /* Frees the cursor and its locks; *phCur becomes NULL. */

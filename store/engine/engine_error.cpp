@@ -35,6 +35,10 @@ DbeResult CodeForSqlite(int sqliteResult) {
     }
 }
 
+bool IsDamage(int sqliteResult) {
+    return (sqliteResult & 0xff) == SQLITE_CORRUPT || (sqliteResult & 0xff) == SQLITE_NOTADB;
+}
+
 void ThrowSqlite(int sqliteResult, sqlite3* db, const std::string& tablePath) {
     TEngineError error(CodeForSqlite(sqliteResult));
     if (!tablePath.empty())

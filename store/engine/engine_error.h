@@ -32,6 +32,10 @@ private:
 // The engine code for an SQLite result (SQLITE_BUSY -> DBE_ERR_BUSY ...).
 DbeResult CodeForSqlite(int sqliteResult);
 
+// True for the SQLite results that tell of a damaged file: corrupt, or no
+// longer a database.
+bool IsDamage(int sqliteResult);
+
 // Throws the engine error for a failed SQLite call on `db`, with SQLite's own
 // message and the table path as context.
 [[noreturn]] void ThrowSqlite(int sqliteResult, sqlite3* db, const std::string& tablePath);

@@ -4,10 +4,12 @@
 // leaves either the old or the new state.
 #include "store/engine/table_file.h"
 
+#include "store/engine/damage_mark.h"
 #include "store/engine/engine_error.h"
 #include "store/engine/password_hash.h"
 #include "store/engine/path_names.h"
 #include "store/engine/record_locks.h"
+#include "store/engine/sqlite_handles.h"
 
 #include <sqlite3.h>
 
@@ -29,32 +31,6 @@ namespace {
 
 constexpr const char* kFormat = "questoes-dbengine";
 constexpr int kFormatVersion = 1;
-constexpr int kBusyTimeoutMs = 5000;
-
-struct TStmtDeleter {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using TStmt = std::unique_ptr<sqlite3_stmt, TStmtDeleter>;
-
-struct TDbDeleter {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-using TDb = std::unique_ptr<sqlite3, TDbDeleter>;
-
-TStmt Prepare(sqlite3* db, const std::string& sql, const std::string& path) {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &stmt, nullptr);
-    if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db, path);
-    return TStmt(stmt);
-}
-
-void Exec(sqlite3* db, const std::string& sql, const std::string& path) {
-    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        ThrowSqlite(rc, db, path);
-}
-
 std::string ColumnText(sqlite3_stmt* s, int col) {
     const unsigned char* t = sqlite3_column_text(s, col);
     return t ? std::string(reinterpret_cast<const char*>(t), size_t(sqlite3_column_bytes(s, col)))
@@ -164,10 +140,14 @@ int Probe(sqlite3* db) {
     return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
 }
 
+int OpenFlags(bool readOnly) {
+    return readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+}
+
 } // namespace
 
-sqlite3* OpenConnection(const std::string& path, bool readOnly) {
-    TDb db(OpenRawConnection(path, readOnly));
+TSqliteDb OpenConnection(const std::string& path, bool readOnly) {
+    TSqliteDb db = OpenSqlite(path, OpenFlags(readOnly), path);
     if (readOnly && Probe(db.get()) == SQLITE_READONLY_ROLLBACK) {
         // A writer died in the middle of a change and left its journal. A
         // read-only connection cannot roll it back; a short read-write one
@@ -178,38 +158,19 @@ sqlite3* OpenConnection(const std::string& path, bool readOnly) {
                                {"Table: " + path, "An interrupted change must be undone, "
                                                   "but the file is read-only"});
         {
-            TDb writer(OpenRawConnection(path, false));
+            TSqliteDb writer = OpenSqlite(path, OpenFlags(false), path);
             int rc = Probe(writer.get());
             if (rc != SQLITE_OK)
                 ThrowSqlite(rc, writer.get(), path);
         }
-        db.reset(OpenRawConnection(path, true));
+        db = OpenSqlite(path, OpenFlags(true), path);
     }
-    Exec(db.get(), "PRAGMA synchronous=FULL", path);
+    ExecSqlite(db.get(), "PRAGMA synchronous=FULL", path);
     // Pages stay cached between calls while no other connection changes
     // the file, so a table of a few hundred thousand records is read from
     // the disk once, not again on every walk.
-    Exec(db.get(), "PRAGMA cache_size=-32768", path);
-    return db.release();
-}
-
-sqlite3* OpenRawConnection(const std::string& path, bool readOnly) {
-    sqlite3* db = nullptr;
-    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        TDb guard(db);
-        ThrowSqlite(rc, db, path);
-    }
-    TDb guard(db);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
-    // Defensive settings: the file may come from anywhere.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    return guard.release();
+    ExecSqlite(db.get(), "PRAGMA cache_size=-32768", path);
+    return db;
 }
 
 TTableSchema ReadSchema(sqlite3* db, const std::string& path) {
@@ -217,7 +178,7 @@ TTableSchema ReadSchema(sqlite3* db, const std::string& path) {
     std::string format;
     int version = 0;
     {
-        TStmt meta = Prepare(db, "SELECT name, value FROM dbe_meta", path);
+        TSqliteStmt meta = PrepareSqlite(db, "SELECT name, value FROM dbe_meta", path);
         int rc;
         while ((rc = sqlite3_step(meta.get())) == SQLITE_ROW) {
             std::string name = ColumnText(meta.get(), 0);
@@ -239,8 +200,8 @@ TTableSchema ReadSchema(sqlite3* db, const std::string& path) {
     }
     if (format != kFormat || version != kFormatVersion)
         throw TEngineError(DBE_ERR_NOTATABLE, {"Table: " + path});
-    TStmt fields =
-        Prepare(db, "SELECT fldnum, name, type, size FROM dbe_fields ORDER BY fldnum", path);
+    TSqliteStmt fields =
+        PrepareSqlite(db, "SELECT fldnum, name, type, size FROM dbe_fields ORDER BY fldnum", path);
     int rc;
     int autoincs = 0;
     while ((rc = sqlite3_step(fields.get())) == SQLITE_ROW) {
@@ -269,7 +230,11 @@ TTableSchema ReadSchema(sqlite3* db, const std::string& path) {
     return schema;
 }
 
-void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
+namespace {
+
+// The schema a table description asks for, checked and laid out. Throws
+// DBE_ERR_INVALIDPARAM naming what is wrong.
+TTableSchema SchemaOfDescription(const DbeTableDesc& desc) {
     if (!desc.szTblName || !*desc.szTblName ||
         std::string_view(desc.szTblName).find('/') != std::string_view::npos || desc.iFields == 0 ||
         desc.iFields > 255 || !desc.pFields || desc.iKeyField > desc.iFields ||
@@ -304,163 +269,182 @@ void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
     if (autoincs > 1 || !schema.ComputeLayout() ||
         (schema.IndexField && schema.Fields[schema.IndexField - 1].Type != DBE_FLD_STRING))
         throw TEngineError(DBE_ERR_INVALIDPARAM, {"Invalid table definition: " + name});
+    return schema;
+}
 
+// Makes `dir` when it is missing; refuses a table of that name in any case.
+void PrepareDirectory(const fs::path& dir, const std::string& name) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir, ec))
         throw TEngineError(DBE_ERR_DIRNOTFOUND, {"Directory: " + dir.string()});
     if (auto existing = FindFileIgnoringCase(dir, name))
         throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + existing->string()});
+}
 
+// The SQL definition of the records table: one column per field, and the
+// order column where there is no key.
+std::string RecordsDefinition(const TTableSchema& schema) {
+    std::string cols;
+    for (size_t i = 0; i < schema.Fields.size(); ++i) {
+        const TFieldInfo& f = schema.Fields[i];
+        if (!cols.empty())
+            cols += ", ";
+        cols += QuoteName(f.Name);
+        cols += f.Type == DBE_FLD_STRING ? " TEXT NOT NULL DEFAULT ''" : " INTEGER";
+        if (schema.KeyField == i + 1)
+            cols += f.Type == DBE_FLD_AUTOINC ? " PRIMARY KEY AUTOINCREMENT" : " PRIMARY KEY";
+        else if (f.Type == DBE_FLD_AUTOINC)
+            cols += " UNIQUE";
+    }
+    if (!schema.KeyField)
+        cols += ", dbe_order REAL NOT NULL";
+    return "CREATE TABLE records(" + cols + ")";
+}
+
+// Steps a statement that returns no rows and makes it ready for the next
+// values.
+void StepOnce(sqlite3* db, sqlite3_stmt* stmt, const std::string& shownAs) {
+    int step = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    if (step != SQLITE_DONE)
+        ThrowSqlite(step, db, shownAs);
+}
+
+// Writes the format marker, the key, the index and the password into
+// dbe_meta.
+void WriteMeta(sqlite3* db, const TTableSchema& schema, const DbeTableDesc& desc,
+               const std::string& shownAs) {
+    TSqliteStmt meta =
+        PrepareSqlite(db, "INSERT INTO dbe_meta(name, value) VALUES(?1, ?2)", shownAs);
+    auto putText = [&](const char* key, const std::string& value) {
+        sqlite3_bind_text(meta.get(), 1, key, -1, SQLITE_STATIC);
+        sqlite3_bind_text(meta.get(), 2, value.c_str(), int(value.size()), SQLITE_TRANSIENT);
+        StepOnce(db, meta.get(), shownAs);
+    };
+    auto putNumber = [&](const char* key, int value) {
+        sqlite3_bind_text(meta.get(), 1, key, -1, SQLITE_STATIC);
+        sqlite3_bind_int(meta.get(), 2, value);
+        StepOnce(db, meta.get(), shownAs);
+    };
+    putText("format", kFormat);
+    putNumber("version", kFormatVersion);
+    putText("table", desc.szTblName);
+    putNumber("key_field", schema.KeyField);
+    putNumber("index_field", schema.IndexField);
+    if (desc.szPassword && *desc.szPassword) {
+        std::string salt = NewPasswordSalt();
+        putText("password_salt", salt);
+        putText("password_hash", HashPassword(desc.szPassword, salt));
+    }
+}
+
+// Writes the column definitions into dbe_fields, in field order.
+void WriteFields(sqlite3* db, const TTableSchema& schema, const std::string& shownAs) {
+    TSqliteStmt fields = PrepareSqlite(
+        db, "INSERT INTO dbe_fields(fldnum, name, type, size) VALUES(?1,?2,?3,?4)", shownAs);
+    for (size_t i = 0; i < schema.Fields.size(); ++i) {
+        const TFieldInfo& f = schema.Fields[i];
+        sqlite3_bind_int(fields.get(), 1, int(i + 1));
+        sqlite3_bind_text(fields.get(), 2, f.Name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(fields.get(), 3, f.Type);
+        sqlite3_bind_int(fields.get(), 4, f.Size);
+        StepOnce(db, fields.get(), shownAs);
+    }
+}
+
+// Writes a whole new table into the empty file `file`, in one transaction.
+void WriteNewTable(const fs::path& file, const TTableSchema& schema, const DbeTableDesc& desc,
+                   const std::string& shownAs) {
+    TSqliteDb db = OpenSqlite(file.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, shownAs);
+    ExecSqlite(db.get(), "PRAGMA synchronous=FULL; BEGIN", shownAs);
+    ExecSqlite(db.get(),
+               "CREATE TABLE dbe_meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID;"
+               "CREATE TABLE dbe_fields(fldnum INTEGER PRIMARY KEY, name TEXT NOT NULL,"
+               " type INTEGER NOT NULL, size INTEGER NOT NULL)",
+               shownAs);
+    ExecSqlite(db.get(), RecordsDefinition(schema), shownAs);
+    if (!schema.KeyField)
+        ExecSqlite(db.get(), "CREATE INDEX records_order ON records(dbe_order)", shownAs);
+    if (schema.IndexField)
+        ExecSqlite(db.get(),
+                   "CREATE INDEX records_index ON records(" +
+                       QuoteName(schema.Fields[schema.IndexField - 1].Name) + ")",
+                   shownAs);
+    WriteMeta(db.get(), schema, desc, shownAs);
+    WriteFields(db.get(), schema, shownAs);
+    ExecSqlite(db.get(), "COMMIT", shownAs);
+}
+
+// Gives the finished file `temp` the name `final` without ever replacing a
+// file there. `temp` is gone afterwards.
+void LinkIntoPlace(const fs::path& temp, const fs::path& final) {
+    if (::link(temp.c_str(), final.c_str()) == 0) {
+        RemoveQuietly(temp);
+        return;
+    }
+    int err = errno;
+    if (err != EEXIST) {
+        // File systems without hard links (a FAT stick): a rename that
+        // refuses to replace.
+        if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) == 0)
+            return;
+        err = errno;
+    }
+    RemoveQuietly(temp);
+    if (err == EEXIST)
+        throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + final.string()});
+    throw TEngineError(err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
+                       {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
+}
+
+} // namespace
+
+void CreateTableFile(const fs::path& dir, const DbeTableDesc& desc) {
+    TTableSchema schema = SchemaOfDescription(desc);
+    std::string name = desc.szTblName;
+    PrepareDirectory(dir, name);
     // Built under a temporary name and linked into place, so that a table of
     // that name appears whole or not at all, and an existing one is never
     // replaced.
     fs::path final = dir / name;
     fs::path temp = dir / ("." + name + ".new-" + RandomSuffix());
-    {
-        sqlite3* raw = nullptr;
-        int rc = sqlite3_open_v2(temp.c_str(), &raw,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
-        TDb db(raw);
-        if (rc != SQLITE_OK) {
-            RemoveQuietly(temp);
-            ThrowSqlite(rc, raw, final.string());
-        }
-        try {
-            std::string path = final.string();
-            Exec(raw, "PRAGMA synchronous=FULL; BEGIN", path);
-            Exec(raw,
-                 "CREATE TABLE dbe_meta(name TEXT PRIMARY KEY, value) WITHOUT ROWID;"
-                 "CREATE TABLE dbe_fields(fldnum INTEGER PRIMARY KEY, name TEXT NOT NULL,"
-                 " type INTEGER NOT NULL, size INTEGER NOT NULL)",
-                 path);
-            std::string cols;
-            for (size_t i = 0; i < schema.Fields.size(); ++i) {
-                const TFieldInfo& f = schema.Fields[i];
-                bool key = schema.KeyField == i + 1;
-                if (!cols.empty())
-                    cols += ", ";
-                cols += QuoteName(f.Name);
-                if (f.Type == DBE_FLD_STRING)
-                    cols += " TEXT NOT NULL DEFAULT ''";
-                else
-                    cols += " INTEGER";
-                if (key && f.Type == DBE_FLD_AUTOINC)
-                    cols += " PRIMARY KEY AUTOINCREMENT";
-                else if (key && f.Type == DBE_FLD_INTEGER)
-                    cols += " PRIMARY KEY";
-                else if (key)
-                    cols += " PRIMARY KEY";
-                else if (f.Type == DBE_FLD_AUTOINC)
-                    cols += " UNIQUE";
-            }
-            if (!schema.KeyField)
-                cols += ", dbe_order REAL NOT NULL";
-            Exec(raw, "CREATE TABLE records(" + cols + ")", path);
-            if (!schema.KeyField)
-                Exec(raw, "CREATE INDEX records_order ON records(dbe_order)", path);
-            if (schema.IndexField)
-                Exec(raw,
-                     "CREATE INDEX records_index ON records(" +
-                         QuoteName(schema.Fields[schema.IndexField - 1].Name) + ")",
-                     path);
-            TStmt meta = Prepare(raw, "INSERT INTO dbe_meta(name, value) VALUES(?1, ?2)", path);
-            auto put = [&](const char* key, const std::string& text, int number, bool isText) {
-                sqlite3_bind_text(meta.get(), 1, key, -1, SQLITE_STATIC);
-                if (isText)
-                    sqlite3_bind_text(meta.get(), 2, text.c_str(), int(text.size()),
-                                      SQLITE_TRANSIENT);
-                else
-                    sqlite3_bind_int(meta.get(), 2, number);
-                int step = sqlite3_step(meta.get());
-                sqlite3_reset(meta.get());
-                if (step != SQLITE_DONE)
-                    ThrowSqlite(step, raw, path);
-            };
-            put("format", kFormat, 0, true);
-            put("version", "", kFormatVersion, false);
-            put("table", name, 0, true);
-            put("key_field", "", schema.KeyField, false);
-            put("index_field", "", schema.IndexField, false);
-            if (desc.szPassword && *desc.szPassword) {
-                std::string salt = NewPasswordSalt();
-                put("password_salt", salt, 0, true);
-                put("password_hash", HashPassword(desc.szPassword, salt), 0, true);
-            }
-            TStmt fields = Prepare(
-                raw, "INSERT INTO dbe_fields(fldnum, name, type, size) VALUES(?1,?2,?3,?4)", path);
-            for (size_t i = 0; i < schema.Fields.size(); ++i) {
-                const TFieldInfo& f = schema.Fields[i];
-                sqlite3_bind_int(fields.get(), 1, int(i + 1));
-                sqlite3_bind_text(fields.get(), 2, f.Name.c_str(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_int(fields.get(), 3, f.Type);
-                sqlite3_bind_int(fields.get(), 4, f.Size);
-                int step = sqlite3_step(fields.get());
-                sqlite3_reset(fields.get());
-                if (step != SQLITE_DONE)
-                    ThrowSqlite(step, raw, path);
-            }
-            meta.reset();
-            fields.reset();
-            Exec(raw, "COMMIT", path);
-        } catch (...) {
-            db.reset();
-            RemoveQuietly(temp);
-            throw;
-        }
+    try {
+        WriteNewTable(temp, schema, desc, final.string());
+    } catch (...) {
+        RemoveQuietly(temp);
+        throw;
     }
     SyncPath(temp, false);
-    if (::link(temp.c_str(), final.c_str()) == 0) {
-        RemoveQuietly(temp);
-    } else if (errno == EEXIST) {
-        RemoveQuietly(temp);
-        throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + final.string()});
-    } else {
-        // File systems without hard links (a FAT stick): rename without
-        // replacing.
-        if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) != 0) {
-            int err = errno;
-            RemoveQuietly(temp);
-            if (err == EEXIST)
-                throw TEngineError(DBE_ERR_TABLEEXISTS, {"Table: " + final.string()});
-            throw TEngineError(
-                err == ENOSPC ? DBE_ERR_DISKFULL : DBE_ERR_IO,
-                {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
-        }
-    }
+    LinkIntoPlace(temp, final);
     SyncPath(dir, true);
+    // A mark left by a damaged table of this name speaks of another file.
+    ForgetDamage(final.string());
 }
 
-std::vector<std::string> CheckTableFile(const std::string& path) {
-    TDb db(OpenConnection(path, true));
+namespace {
+
+// Damage to the file's structure: SQLite's integrity check, and the
+// columns the records table must carry.
+std::vector<std::string> StructureProblems(sqlite3* db, const TTableSchema& schema,
+                                           const std::string& path) {
     std::vector<std::string> problems;
-    TTableSchema schema;
-    try {
-        schema = ReadSchema(db.get(), path);
-    } catch (const TEngineError& e) {
-        problems.push_back(ErrorText(e.Code()));
-        for (size_t i = 1; i < e.Context().size(); ++i)
-            problems.push_back(e.Context()[i]);
-        return problems;
-    }
     {
-        TStmt check = Prepare(db.get(), "PRAGMA integrity_check", path);
+        TSqliteStmt check = PrepareSqlite(db, "PRAGMA integrity_check", path);
         int rc;
         while ((rc = sqlite3_step(check.get())) == SQLITE_ROW) {
             std::string line = ColumnText(check.get(), 0);
             if (line != "ok")
                 problems.push_back(line);
         }
-        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-            problems.push_back(sqlite3_errmsg(db.get()));
+        if (rc != SQLITE_DONE) {
+            problems.push_back(sqlite3_errmsg(db));
             return problems;
         }
     }
-    // The records table must carry a column for every field.
     std::set<std::string> columns;
     {
-        TStmt info = Prepare(db.get(), "PRAGMA table_info(records)", path);
+        TSqliteStmt info = PrepareSqlite(db, "PRAGMA table_info(records)", path);
         while (sqlite3_step(info.get()) == SQLITE_ROW)
             columns.insert(ColumnText(info.get(), 1));
     }
@@ -469,25 +453,93 @@ std::vector<std::string> CheckTableFile(const std::string& path) {
             problems.push_back("Column missing from the records: " + f.Name);
     if (!schema.KeyField && !columns.count("dbe_order"))
         problems.push_back("Order column missing from the records");
-    if (problems.empty()) {
-        // Values that the cursor could not hand out intact.
-        for (const TFieldInfo& f : schema.Fields) {
-            std::string sql;
-            if (f.Type == DBE_FLD_STRING)
-                sql = "SELECT COUNT(*) FROM records WHERE typeof(" + QuoteName(f.Name) +
-                      ") <> 'text' OR length(" + QuoteName(f.Name) + ") > " +
-                      std::to_string(f.Size);
-            else
-                sql = "SELECT COUNT(*) FROM records WHERE typeof(" + QuoteName(f.Name) +
-                      ") NOT IN ('integer', 'null')";
-            TStmt bad = Prepare(db.get(), sql, path);
-            if (sqlite3_step(bad.get()) == SQLITE_ROW && sqlite3_column_int64(bad.get(), 0) > 0)
-                problems.push_back("Field " + f.Name + ": " +
-                                   std::to_string(sqlite3_column_int64(bad.get(), 0)) +
-                                   " value(s) of the wrong type or size");
+    return problems;
+}
+
+// Values that the cursor could not hand out intact: text too long or not
+// text, numbers that are not integers. Another program may have written
+// them; the cursor cuts them, so they are findings, not damage.
+std::vector<std::string> ValueProblems(sqlite3* db, const TTableSchema& schema,
+                                       const std::string& path) {
+    std::vector<std::string> problems;
+    for (const TFieldInfo& f : schema.Fields) {
+        std::string column = QuoteName(f.Name);
+        std::string sql = f.Type == DBE_FLD_STRING ? "SELECT COUNT(*) FROM records WHERE typeof(" +
+                                                         column + ") <> 'text' OR length(" +
+                                                         column + ") > " + std::to_string(f.Size)
+                                                   : "SELECT COUNT(*) FROM records WHERE typeof(" +
+                                                         column + ") NOT IN ('integer', 'null')";
+        TSqliteStmt bad = PrepareSqlite(db, sql, path);
+        int rc = sqlite3_step(bad.get());
+        if (rc != SQLITE_ROW) {
+            // Damage met on the way is a finding; anything else (a busy
+            // file) is why the check could not be made.
+            if (!IsDamage(rc))
+                ThrowSqlite(rc, db, path);
+            MarkDamaged(path, sqlite3_errmsg(db));
+            problems.push_back("Field " + f.Name + ": " + sqlite3_errmsg(db));
+        } else if (int64_t n = sqlite3_column_int64(bad.get(), 0); n > 0) {
+            problems.push_back("Field " + f.Name + ": " + std::to_string(n) +
+                               " value(s) of the wrong type or size");
         }
     }
     return problems;
+}
+
+// Copies every page of the table file `source` into the new file `temp`.
+void BackUpInto(const std::string& source, const fs::path& temp, const std::string& shownAs) {
+    TSqliteDb src = OpenConnection(source, true);
+    TSqliteDb dest = OpenSqlite(temp.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, shownAs);
+    // The temporary file is thrown away on any failure, so it needs no
+    // journal of its own (which saves writes on slow removable media); it is
+    // flushed before it takes the destination's name. Being our own file, it
+    // may go without the journal that the defensive setting insists on.
+    sqlite3_db_config(dest.get(), SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
+    ExecSqlite(dest.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL", shownAs);
+    sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", src.get(), "main");
+    if (!backup)
+        ThrowSqlite(sqlite3_errcode(dest.get()), dest.get(), shownAs);
+    // One step copies every page under a single read transaction, so the copy
+    // is a snapshot even while other processes post changes; a writer that
+    // holds the file makes us wait a little and try again.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int rc;
+    do {
+        rc = sqlite3_backup_step(backup, -1);
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < deadline);
+    int finish = sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        ThrowSqlite(rc == SQLITE_OK ? finish : rc, src.get(), shownAs);
+    if (finish != SQLITE_OK)
+        ThrowSqlite(finish, dest.get(), shownAs);
+}
+
+} // namespace
+
+std::vector<std::string> CheckTableFile(const std::string& path) {
+    TSqliteDb db = OpenConnection(path, true);
+    TTableSchema schema;
+    try {
+        schema = ReadSchema(db.get(), path);
+    } catch (const TEngineError& e) {
+        std::vector<std::string> problems{ErrorText(e.Code())};
+        for (size_t i = 1; i < e.Context().size(); ++i)
+            problems.push_back(e.Context()[i]);
+        // A file that is not one of our tables is no damage to remember;
+        // broken definitions in one of ours are.
+        if (e.Code() == DBE_ERR_CORRUPT)
+            MarkDamaged(path, problems.back());
+        return problems;
+    }
+    std::vector<std::string> damage = StructureProblems(db.get(), schema, path);
+    if (!damage.empty()) {
+        MarkDamaged(path, damage.front());
+        return damage;
+    }
+    return ValueProblems(db.get(), schema, path);
 }
 
 void CopyTableFile(const fs::path& file, const fs::path& destDir) {
@@ -506,45 +558,14 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
     gate.Open(path + ".lck", false);
     if (!gate.RaiseIntent(kBusyTimeoutMs))
         throw TEngineError(DBE_ERR_BUSY, {"Table: " + path, "Another copy is being made"});
-    TDb src(OpenConnection(path, true));
-    sqlite3* rawDest = nullptr;
-    int rc =
-        sqlite3_open_v2(temp.c_str(), &rawDest,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    TDb dest(rawDest);
-    auto fail = [&](int code, sqlite3* db) {
-        dest.reset();
+    try {
+        BackUpInto(path, temp, final.string());
+    } catch (...) {
         RemoveQuietly(temp);
         RemoveQuietly(temp.string() + "-journal");
-        ThrowSqlite(code, db, final.string());
-    };
-    if (rc != SQLITE_OK)
-        fail(rc, rawDest);
-    // The temporary file is thrown away on any failure, so it needs no journal
-    // of its own (which saves writes on slow removable media); it is flushed
-    // before it takes the destination's name.
-    sqlite3_exec(rawDest, "PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL", nullptr, nullptr,
-                 nullptr);
-    sqlite3_backup* backup = sqlite3_backup_init(rawDest, "main", src.get(), "main");
-    if (!backup)
-        fail(sqlite3_errcode(rawDest), rawDest);
-    // One step copies every page under a single read transaction, so the copy
-    // is a snapshot even while other processes post changes; a writer that
-    // holds the file makes us wait a little and try again.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    do {
-        rc = sqlite3_backup_step(backup, -1);
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < deadline);
-    int finish = sqlite3_backup_finish(backup);
+        throw;
+    }
     gate.LowerIntent();
-    if (rc != SQLITE_DONE)
-        fail(rc == SQLITE_OK ? finish : rc, src.get());
-    if (finish != SQLITE_OK)
-        fail(finish, rawDest);
-    dest.reset();
     SyncPath(temp, false);
     // A stale journal beside the file we replace belongs to the old file.
     RemoveQuietly(final.string() + "-journal");
@@ -556,4 +577,6 @@ void CopyTableFile(const fs::path& file, const fs::path& destDir) {
             {"Table: " + final.string(), std::string("Detail: ") + std::strerror(err)});
     }
     SyncPath(destDir, true);
+    // The file replaced may have been marked damaged; this one is new.
+    ForgetDamage(final.string());
 }

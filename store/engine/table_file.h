@@ -11,6 +11,7 @@
 #pragma once
 
 #include "store/engine/dbengine.h"
+#include "store/engine/sqlite_handles.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -62,11 +63,11 @@ std::optional<std::filesystem::path> FindFileIgnoringCase(const std::filesystem:
 // where the journal cannot be written.
 bool IsReadOnlyFile(const std::filesystem::path& file);
 
-// Opens a connection with the engine's settings (busy timeout, full sync).
-// A read-only connection to a file that a dead writer left with a hot
-// journal first has the journal rolled back. Throws TEngineError.
-sqlite3* OpenConnection(const std::string& path, bool readOnly);
-sqlite3* OpenRawConnection(const std::string& path, bool readOnly);
+// Opens a connection to a table file with the engine's settings (see
+// OpenSqlite) and full sync. A read-only connection to a file that a dead
+// writer left with a hot journal first has the journal rolled back. Throws
+// TEngineError.
+TSqliteDb OpenConnection(const std::string& path, bool readOnly);
 
 // Reads and validates the schema. Throws TEngineError (DBE_ERR_NOTATABLE,
 // DBE_ERR_CORRUPT ...).
@@ -75,8 +76,9 @@ TTableSchema ReadSchema(sqlite3* db, const std::string& path);
 // Creates a new table file in `dir` (made when missing). Throws.
 void CreateTableFile(const std::filesystem::path& dir, const DbeTableDesc& desc);
 
-// Problems found in the table file; empty when it is sound. Throws only when
-// the file cannot be read at all.
+// Problems found in the table file; empty when it is sound. Damage to its
+// structure or definitions is also marked (see damage_mark.h). Throws only
+// when the file cannot be read at all.
 std::vector<std::string> CheckTableFile(const std::string& path);
 
 // Copies the table file into `destDir` consistently (online backup to a

@@ -8,7 +8,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,23 +85,57 @@ void InsertQuestions(hDbeCur cur, int64_t count, bool batch) {
         DbeCommitBatch(cur);
 }
 
-// A table of `count` questions, made once per size.
-std::string TableOf(int64_t count) {
-    static std::map<int64_t, std::string> made;
-    auto it = made.find(count);
-    if (it != made.end())
-        return it->second;
-    std::string name = "WALK" + std::to_string(count) + ".DB";
-    CreateQuestions(name);
-    hDbeCur cur = Open(name);
-    InsertQuestions(cur, count, true);
-    DbeCloseCursor(&cur);
-    return made[count] = name;
+// The table `name`, which `make` creates and fills the first time it is
+// asked for.
+std::string MadeOnce(const std::string& name, const std::function<void()>& make) {
+    static std::set<std::string> made;
+    if (made.insert(name).second)
+        make();
+    return name;
 }
 
-// Every record from one end to the other, with next or with prior.
-void CursorWalk(benchmark::State& state, bool forward) {
-    std::string name = TableOf(state.range(0));
+// A table of `count` questions.
+std::string TableOf(int64_t count) {
+    std::string name = "WALK" + std::to_string(count) + ".DB";
+    return MadeOnce(name, [&] {
+        CreateQuestions(name);
+        hDbeCur cur = Open(name);
+        InsertQuestions(cur, count, true);
+        DbeCloseCursor(&cur);
+    });
+}
+
+// A phrases table of `count` pairs in stored order.
+std::string PhrasesOf(int64_t count) {
+    std::string name = "PHRASES" + std::to_string(count) + ".DB";
+    return MadeOnce(name, [&] {
+        static const DbeFieldDef fields[2] = {{"Correta", DBE_FLD_STRING, 100},
+                                              {"Errada", DBE_FLD_STRING, 100}};
+        DbeTableDesc desc = {name.c_str(), 2, fields, 0, 0, nullptr};
+        if (DbeCreateTable(Engine().Db, &desc) != DBE_OK)
+            std::abort();
+        hDbeCur cur = Open(name);
+        DbeCurProps props;
+        DbeGetCursorProps(cur, &props);
+        std::vector<unsigned char> rec(props.iRecBufSize);
+        DbeBeginBatch(cur);
+        for (int64_t i = 0; i < count; ++i) {
+            DbeInitRecord(cur, rec.data());
+            std::string phrase = "A frase certa número " + std::to_string(i);
+            DbePutField(cur, 1, rec.data(), phrase.c_str());
+            DbePutField(cur, 2, rec.data(), "A frase errada");
+            DbeSetToEnd(cur);
+            if (DbeInsertRecord(cur, dbeNOLOCK, rec.data()) != DBE_OK)
+                std::abort();
+        }
+        DbeCommitBatch(cur);
+        DbeCloseCursor(&cur);
+    });
+}
+
+// Every record of the table `name` from one end to the other, with next or
+// with prior.
+void CursorWalk(benchmark::State& state, const std::string& name, bool forward) {
     hDbeCur cur = Open(name);
     DbeCurProps props;
     DbeGetCursorProps(cur, &props);
@@ -113,7 +148,7 @@ void CursorWalk(benchmark::State& state, bool forward) {
         else
             DbeSetToEnd(cur);
         while ((forward ? DbeGetNextRecord : DbeGetPriorRecord)(cur, dbeNOLOCK, rec.data(),
-                                                              &recProps) == DBE_OK)
+                                                                &recProps) == DBE_OK)
             ++steps;
         benchmark::DoNotOptimize(recProps.iSeqNum);
     }
@@ -122,23 +157,30 @@ void CursorWalk(benchmark::State& state, bool forward) {
 }
 
 void BM_CursorWalkNext(benchmark::State& state) {
-    CursorWalk(state, true);
+    CursorWalk(state, TableOf(state.range(0)), true);
 }
 BENCHMARK(BM_CursorWalkNext)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_CursorWalkPrior(benchmark::State& state) {
-    CursorWalk(state, false);
+    CursorWalk(state, TableOf(state.range(0)), false);
 }
+
+// The phrases table orders by a column of its own, which the walk seeks
+// its place by.
+void BM_CursorWalkPhrasesNext(benchmark::State& state) {
+    CursorWalk(state, PhrasesOf(state.range(0)), true);
+}
+BENCHMARK(BM_CursorWalkPhrasesNext)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CursorWalkPrior)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Baseline: the same walk as one SQLite query.
 // The table of `records` rows opened straight with SQLite, read-only, and
 // `sql` prepared on it.
 struct TDirect {
-    TDirect(int64_t records, const char* sql) {
+    TDirect(int64_t records, const std::string& sql) {
         std::string path = (Engine().Dir / TableOf(records)).string();
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
     }
     ~TDirect() {
         sqlite3_finalize(stmt);
@@ -150,16 +192,23 @@ struct TDirect {
     sqlite3_stmt* stmt = nullptr;
 };
 
+// The columns of a question, as the cursor reads them.
+const std::string kQuestionSelect =
+    "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag FROM records ";
+
+// Reads the texts of the row `stmt` stands on, as a step of a walk must.
+void ReadTexts(sqlite3_stmt* stmt) {
+    for (int c = 2; c < 8; ++c)
+        benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+}
+
 void BM_SqliteWalkQuery(benchmark::State& state) {
-    TDirect direct(state.range(0),
-                   "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
-                   "FROM records ORDER BY rowid");
+    TDirect direct(state.range(0), kQuestionSelect + "ORDER BY rowid");
     sqlite3_stmt* stmt = direct.stmt;
     int64_t steps = 0;
     for (auto _ : state) {
         while (sqlite3_step(stmt) == SQLITE_ROW) {
-            for (int c = 2; c < 8; ++c)
-                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+            ReadTexts(stmt);
             ++steps;
         }
         sqlite3_reset(stmt);
@@ -171,9 +220,7 @@ BENCHMARK(BM_SqliteWalkQuery)->Arg(100000)->Unit(benchmark::kMillisecond);
 // Baseline: one SQLite lookup per step, as a cursor that keeps no statement
 // open must do.
 void BM_SqliteWalkStepwise(benchmark::State& state) {
-    TDirect direct(state.range(0),
-                   "SELECT rowid, Codigo, Questao, Resp_A, Resp_B, Resp_C, Correta, Flag "
-                   "FROM records WHERE rowid > ?1 ORDER BY rowid LIMIT 1");
+    TDirect direct(state.range(0), kQuestionSelect + "WHERE rowid > ?1 ORDER BY rowid LIMIT 1");
     sqlite3_stmt* stmt = direct.stmt;
     int64_t steps = 0;
     for (auto _ : state) {
@@ -183,8 +230,7 @@ void BM_SqliteWalkStepwise(benchmark::State& state) {
             if (sqlite3_step(stmt) != SQLITE_ROW)
                 break;
             last = sqlite3_column_int64(stmt, 0);
-            for (int c = 2; c < 8; ++c)
-                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+            ReadTexts(stmt);
             sqlite3_reset(stmt);
             ++steps;
         }

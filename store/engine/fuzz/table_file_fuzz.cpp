@@ -28,8 +28,8 @@ struct TFuzzEngine {
     }
     ~TFuzzEngine() {
         DbeExit();
-        for (const char* name :
-             {"/FUZZ.DB", "/FUZZ.DB-journal", "/FUZZ.DB-wal", "/FUZZ.DB-shm", "/FUZZ.DB.lck"})
+        for (const char* name : {"/FUZZ.DB", "/FUZZ.DB-journal", "/FUZZ.DB-wal", "/FUZZ.DB-shm",
+                                 "/FUZZ.DB.lck", "/FUZZ.DB.damaged"})
             unlink((Dir + name).c_str());
         rmdir(Dir.c_str());
     }

@@ -62,6 +62,18 @@ void EngineTest::CreatePhrases(const char* password) {
     ASSERT_DBE(DBE_OK, DbeCreateTable(db_, &desc));
 }
 
+hDbeCur EngineTest::CreatePhrasesWith(int count, const std::function<std::string(int)>& text) {
+    CreatePhrases();
+    hDbeCur cur = Open("FRASES.DB");
+    EXPECT_DBE(DBE_OK, DbeBeginBatch(cur));
+    for (int i = 0; i < count; ++i) {
+        EXPECT_DBE(DBE_OK, DbeSetToEnd(cur));
+        EXPECT_DBE(DBE_OK, InsertPhrase(cur, text(i).c_str()));
+    }
+    EXPECT_DBE(DBE_OK, DbeCommitBatch(cur));
+    return cur;
+}
+
 hDbeCur EngineTest::Open(const char* table, DbeOpenMode mode) {
     hDbeCur cur = nullptr;
     EXPECT_DBE(DBE_OK, DbeOpenTable(db_, table, "NATIVE", nullptr, mode, dbeOPENSHARED, 1, &cur));

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ protected:
 
     void CreateQuestions(const char* password = nullptr);
     void CreatePhrases(const char* password = nullptr);
+    // Creates the phrases table and appends `count` phrases, text(0) to
+    // text(count - 1), in one batch; returns the cursor that wrote them.
+    hDbeCur CreatePhrasesWith(int count, const std::function<std::string(int)>& text);
     hDbeCur Open(const char* table, DbeOpenMode mode = dbeREADWRITE);
 
     std::filesystem::path root_;
