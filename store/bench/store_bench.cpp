@@ -168,9 +168,8 @@ std::unique_ptr<TTable> QuestionsTable(const QString& directory) {
 // fastest run is the one that tells the walk's own cost.
 void Walks(benchmark::internal::Benchmark* b) {
     b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(9);
-    b->ComputeStatistics("min", [](const std::vector<double>& v) {
-        return *std::min_element(v.begin(), v.end());
-    });
+    b->ComputeStatistics(
+        "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
     b->ReportAggregatesOnly(true);
 }
 
@@ -381,7 +380,8 @@ int main(int argc, char** argv) {
 
     // Interleaving by default; flags given on the command line come after,
     // so they win.
-    std::vector<char*> args{argv[0], const_cast<char*>("--benchmark_enable_random_interleaving=true")};
+    std::vector<char*> args{argv[0],
+                            const_cast<char*>("--benchmark_enable_random_interleaving=true")};
     args.insert(args.end(), argv + 1, argv + argc);
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());

@@ -86,33 +86,30 @@ TEST_P(Utf8Validity, TellsWellFormedText) {
     EXPECT_EQ(GetParam().Valid, IsValidUtf8(GetParam().Text));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Utf8Validity,
-                         ::testing::Values(TUtf8Case{"Ascii", "abc", true},
-                                           TUtf8Case{"Accents", "a\xc3\xa7\xc3\xa3o", true},
-                                           TUtf8Case{"Emoji", "\xf0\x9f\x98\x80", true},
-                                           TUtf8Case{"Truncated", "\xc3", false},
-                                           TUtf8Case{"Overlong", "\xc0\xaf", false},
-                                           TUtf8Case{"Surrogate", "\xed\xa0\x80", false},
-                                           TUtf8Case{"Latin1", "a\xe7\xe3o", false},
-                                           TUtf8Case{"BeyondUnicode", "\xf4\x90\x80\x80", false},
-                                           // Runs of ASCII longer than a machine word,
-                                           // with the fault before, inside and after them.
-                                           TUtf8Case{"LongAsciiThenAccent",
-                                                     "Qual a resposta certa? \xc3\xa9 esta", true},
-                                           TUtf8Case{"BadByteInsideFirstWord",
-                                                     "abc\xff" "defghijklmnop", false},
-                                           TUtf8Case{"BadByteAfterLongAscii",
-                                                     "abcdefghijklmnopq\xff", false},
-                                           TUtf8Case{"TruncatedAfterLongAscii",
-                                                     "abcdefghijklmno\xc3", false},
-                                           TUtf8Case{"BadByteBetweenAccents",
-                                                     "\xc3\xa7" "abcdefghij\x80klmnop\xc3\xa3",
-                                                     false},
-                                           TUtf8Case{"AccentInLastBytes", "abcdefghij\xc3\xa7",
-                                                     true},
-                                           TUtf8Case{"StrayContinuationInLastBytes",
-                                                     "abcdefgh\xc3\xa7\xa7", false}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Utf8Validity,
+    ::testing::Values(
+        TUtf8Case{"Ascii", "abc", true}, TUtf8Case{"Accents", "a\xc3\xa7\xc3\xa3o", true},
+        TUtf8Case{"Emoji", "\xf0\x9f\x98\x80", true}, TUtf8Case{"Truncated", "\xc3", false},
+        TUtf8Case{"Overlong", "\xc0\xaf", false}, TUtf8Case{"Surrogate", "\xed\xa0\x80", false},
+        TUtf8Case{"Latin1", "a\xe7\xe3o", false},
+        TUtf8Case{"BeyondUnicode", "\xf4\x90\x80\x80", false},
+        // Runs of ASCII longer than a machine word,
+        // with the fault before, inside and after them.
+        TUtf8Case{"LongAsciiThenAccent", "Qual a resposta certa? \xc3\xa9 esta", true},
+        TUtf8Case{"BadByteInsideFirstWord",
+                  "abc\xff"
+                  "defghijklmnop",
+                  false},
+        TUtf8Case{"BadByteAfterLongAscii", "abcdefghijklmnopq\xff", false},
+        TUtf8Case{"TruncatedAfterLongAscii", "abcdefghijklmno\xc3", false},
+        TUtf8Case{"BadByteBetweenAccents",
+                  "\xc3\xa7"
+                  "abcdefghij\x80klmnop\xc3\xa3",
+                  false},
+        TUtf8Case{"AccentInLastBytes", "abcdefghij\xc3\xa7", true},
+        TUtf8Case{"StrayContinuationInLastBytes", "abcdefgh\xc3\xa7\xa7", false}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // The word-at-a-time check against the plain decoder that cutting uses: a
 // text is valid exactly when cutting it to its length keeps all of it.
