@@ -651,41 +651,13 @@ bool TForm1::PreviewKey(QKeyEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-        return QWidget::eventFilter(watched, event);
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this)
-        return QWidget::eventFilter(watched, event);
-    // A key the focused control ignores travels up to its parents: preview
-    // it once, where it first arrives.
-    QWidget* focus = QApplication::focusWidget();
-    // Without a window manager, or with focus following the pointer, the
-    // server hands keys to the window while Qt counts no window as active:
-    // the window's own focus child then stands for the focus. Never while a
-    // box or a popup is up: the key is theirs.
-    if (focus == nullptr && QApplication::activeModalWidget() == nullptr &&
-        QApplication::activePopupWidget() == nullptr)
-        focus = focusWidget();
-    const bool first = focus ? widget == focus : widget == this;
-    if (!first)
-        return QWidget::eventFilter(watched, event);
-    // A handler may run a message box, and the focus moves meanwhile: the
-    // same event, travelling on to a parent of its first receiver, must not
-    // be previewed a second time.
-    if (event == lastPreviewed_ && !lastTarget_.isNull() && lastTarget_ != widget &&
-        widget->isAncestorOf(lastTarget_))
-        return QWidget::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    // The same press delivered again once the window has no active focus
-    // (seen after a box closes without a window manager) is not a new key.
-    if (event->spontaneous() && !key->isAutoRepeat()) {
-        const TPressSeen press{key->timestamp(), key->nativeScanCode(), key->key()};
-        if (press.Timestamp != 0 && press.Timestamp == lastPress_.Timestamp &&
-            press.ScanCode == lastPress_.ScanCode && press.Key == lastPress_.Key)
-            return true;
-        lastPress_ = press;
+    switch (keyPreview_.Classify(watched, event)) {
+    case TKeyPreview::Swallow:
+        return true;
+    case TKeyPreview::Preview:
+        return PreviewKey(static_cast<QKeyEvent*>(event));
+    case TKeyPreview::Pass:
+        break;
     }
-    lastPreviewed_ = event;
-    lastTarget_ = widget;
-    return PreviewKey(key);
+    return QWidget::eventFilter(watched, event);
 }

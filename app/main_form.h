@@ -7,11 +7,11 @@
 #pragma once
 
 #include "platform/keys.h"
+#include "platform/ui/key_preview.h"
 #include "store/controls/db_combo_box.h"
 #include "store/controls/db_edit.h"
 #include "store/controls/db_memo.h"
 
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -159,17 +159,7 @@ private:
     std::unique_ptr<TImageList> normal_;
     std::unique_ptr<TImageList> hotFlat_;
     TSession* session_;
-    // The key event last previewed and where it first arrived.
-    const QEvent* lastPreviewed_ = nullptr;
-    QPointer<QWidget> lastTarget_;
-    // The last press from the window system that was previewed: the server
-    // can hand the same press to the window twice.
-    struct TPressSeen {
-        quint64 Timestamp = 0;
-        quint32 ScanCode = 0;
-        int Key = 0;
-    };
-    TPressSeen lastPress_;
+    TKeyPreview keyPreview_{this};
     bool shown_ = false;
 };
 

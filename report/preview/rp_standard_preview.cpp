@@ -373,16 +373,14 @@ bool TRpStandardPreview::eventFilter(QObject* watched, QEvent* event) {
         closing_ = true;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+    switch (keyPreview_.Classify(watched, event)) {
+    case TKeyPreview::Swallow:
+        return true;
+    case TKeyPreview::Pass:
         return QWidget::eventFilter(watched, event);
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this)
-        return QWidget::eventFilter(watched, event);
-    // A key travels up from the focused control to its parents: look at it
-    // once, where it first arrives.
-    QWidget* focus = QApplication::focusWidget();
-    if (focus != nullptr ? widget != focus : widget != this)
-        return QWidget::eventFilter(watched, event);
+    case TKeyPreview::Preview:
+        break;
+    }
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     int key = VirtualKeyFromQt(*keyEvent);
     const TShiftState shift = ShiftStateFromQt(keyEvent->modifiers());

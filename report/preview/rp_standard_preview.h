@@ -8,8 +8,8 @@
 #pragma once
 
 #include "platform/keys.h"
+#include "platform/ui/key_preview.h"
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -93,4 +93,5 @@ private:
     QLabel* panels_[2] = {nullptr, nullptr};
     int lastProgress_ = 0;
     bool closing_ = false;
+    TKeyPreview keyPreview_{this};
 };
