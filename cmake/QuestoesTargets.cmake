@@ -35,6 +35,21 @@ function(questoes_library name)
   questoes_compile_options(${name})
 endfunction()
 
+# questoes_subfolders(tests bench fuzz ...): adds the named folders of a
+# subsystem, each only when its option (QUESTOES_TESTS, QUESTOES_BENCH,
+# QUESTOES_FUZZ) is on. A named folder that is missing fails the build.
+function(questoes_subfolders)
+  foreach(folder ${ARGN})
+    string(TOUPPER "${folder}" option)
+    if(NOT DEFINED QUESTOES_${option})
+      message(FATAL_ERROR "questoes_subfolders: no option QUESTOES_${option} for ${folder}/")
+    endif()
+    if(QUESTOES_${option})
+      add_subdirectory(${folder})
+    endif()
+  endforeach()
+endfunction()
+
 # questoes_test(NAME LABEL label SOURCES ... LIBS ... [ENVIRONMENT ...] [FIXTURES f])
 # A GoogleTest program; each test case becomes one CTest test with the label.
 # With FIXTURES the tests need that CTest fixture and, since they share what
