@@ -56,7 +56,7 @@ QString CutToCharacters(const QString& text, int size) {
         i += pair ? 2 : 1;
         ++count;
     }
-    Q_ASSERT_X(i == text.size() || !text.at(i - 1).isHighSurrogate() ||
+    Q_ASSERT_X(i == 0 || i == text.size() || !text.at(i - 1).isHighSurrogate() ||
                    !text.at(i).isLowSurrogate(),
                "CutToCharacters", "a character cut in two");
     return text.left(i);
