@@ -5,12 +5,14 @@
 #include "tools/dbadmin/bank_question.h"
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
+        // A byte-order mark opens the file, or each of several files joined
+        // end to end: it is never text of a question.
+        if (line.substr(0, 3) == "\xEF\xBB\xBF")
+            line.remove_prefix(3);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         lines.push_back(line);

@@ -28,8 +28,9 @@ struct TBankQuestion {
 // The number of options the questions table holds (Resp_A, Resp_B, Resp_C).
 inline constexpr size_t kTableOptions = 3;
 
-// The file's lines without their line ends (LF or CRLF) and without a
-// leading byte-order mark; line n is element n - 1.
+// The file's lines without their line ends (LF or CRLF) and without the
+// byte-order mark that may open a line (files joined end to end carry one
+// each); line n is element n - 1.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 // `text` without the spaces, tabs and line ends around it.

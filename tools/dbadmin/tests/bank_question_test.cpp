@@ -26,6 +26,24 @@ TBankQuestion Question(long codigo, std::string text, std::vector<std::string> o
 
 } // namespace
 
+TEST(BankFormats, FilesJoinedEndToEndLoseEveryByteOrderMarkAndExportTheSame) {
+    const std::string joined = "\xEF\xBB\xBFQual?\nA. a\nB. b\nC. c\nANSWER: A\n\n"
+                               "\xEF\xBB\xBFOutra?\nA. Rio\nB. Sal\nC. Ilha\nANSWER: B\n";
+    std::vector<TLineProblem> problems;
+    std::vector<TBankQuestion> qs = ParseAiken(joined, problems);
+    ASSERT_EQ(2u, qs.size());
+    EXPECT_EQ("Outra?", qs[1].Questao);
+    for (TBankFormat format : {TBankFormat::bfAiken, TBankFormat::bfGift}) {
+        std::vector<std::string> refused;
+        std::string written = WriteBank({qs[1]}, format, refused);
+        EXPECT_TRUE(refused.empty()) << testing::PrintToString(refused);
+        std::vector<TLineProblem> again;
+        std::vector<TCsvRecord> back = ReadBank(written, format, again);
+        ASSERT_EQ(1u, back.size());
+        EXPECT_EQ(QuestionRecord(qs[1]).Fields, back[0].Fields);
+    }
+}
+
 TEST(Aiken, ReadsBothOptionStylesMultiLineQuestionsAndCrlf) {
     std::vector<TLineProblem> problems;
     std::vector<TBankQuestion> qs =
