@@ -10,9 +10,12 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
         size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         // A byte-order mark opens the file, or each of several files joined
-        // end to end: it is never text of a question.
-        if (line.substr(0, 3) == "\xEF\xBB\xBF")
-            line.remove_prefix(3);
+        // end to end: it is never text of a question, nor is the space
+        // before it.
+        for (size_t mark = line.find_first_not_of(" \t\r");
+             mark != std::string_view::npos && line.substr(mark, 3) == "\xEF\xBB\xBF";
+             mark = line.find_first_not_of(" \t\r"))
+            line.remove_prefix(mark + 3);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         lines.push_back(line);

@@ -27,12 +27,14 @@ TBankQuestion Question(long codigo, std::string text, std::vector<std::string> o
 } // namespace
 
 TEST(BankFormats, FilesJoinedEndToEndLoseEveryByteOrderMarkAndExportTheSame) {
-    const std::string joined = "\xEF\xBB\xBFQual?\nA. a\nB. b\nC. c\nANSWER: A\n\n"
-                               "\xEF\xBB\xBFOutra?\nA. Rio\nB. Sal\nC. Ilha\nANSWER: B\n";
+    const std::string joined =
+        "\xEF\xBB\xBFQual?\nA. a\nB. b\nC. c\nANSWER: A\n\n"
+        "\xEF\xBB\xBFOutra?\n\r \xEF\xBB\xBF\xEF\xBB\xBFsegunda linha\nA. Rio\nB. Sal\n"
+        "C. Ilha\nANSWER: B\n";
     std::vector<TLineProblem> problems;
     std::vector<TBankQuestion> qs = ParseAiken(joined, problems);
     ASSERT_EQ(2u, qs.size());
-    EXPECT_EQ("Outra?", qs[1].Questao);
+    EXPECT_EQ("Outra?\nsegunda linha", qs[1].Questao);
     for (TBankFormat format : {TBankFormat::bfAiken, TBankFormat::bfGift}) {
         std::vector<std::string> refused;
         std::string written = WriteBank({qs[1]}, format, refused);
